@@ -1,0 +1,158 @@
+#pragma once
+// The main window of the tool.
+//
+// ToolForKX is wiring: it owns the form, the two UDP sockets, the two packet
+// buffers and the timers, and its slots read the widgets, call the functional
+// core (packet buffers and the ID pair in transport/, reply decoding and the
+// numbering passes in discovery/, command encoding in commands/) and write the
+// widgets or send. The slots are defined in the folder of their subsystem:
+//   transport/  network set-up, sends, recv_slot(), slotSysTimer()
+//   discovery/  scan, selection, automatic ID and MAC numbering
+//   commands/   SendCommand(), SendToTarget() and every command button
+//   serverdb/   the database window that SoltSetCheckServer_db() opens
+// Everything runs on the GUI thread; commands never wait for an answer, a
+// terminal's new state shows when its next status reply appends a row.
+
+#include <QHostAddress>
+#include <QMainWindow>
+
+#include <memory>
+
+#include "transport/packets.h"
+
+class QTimer;
+class QUdpSocket;
+
+namespace Ui {
+class ToolForKX;
+}
+
+class ToolForKX : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit ToolForKX(QWidget *parent = nullptr);
+    ~ToolForKX() override;
+
+    // Read access for tests and for the parts of the window that only look.
+    Ui::ToolForKX *form() const { return ui.get(); }
+    const quenzal::SingleTerminalPacket &singleTerminalPacket() const { return m_one; }
+    const quenzal::AllTerminalsPacket &allTerminalsPacket() const { return m_all; }
+    QByteArray selectedTerminalAddress() const;
+    QUdpSocket *lanSocket() const { return m_lanSocket; }
+    QUdpSocket *wanSocket() const { return m_wanSocket; }
+    bool isWanMode() const;
+
+public Q_SLOTS:
+    void slotSysTimer();
+    void SlotSendReboot();
+    void SlotSendChinese();
+    void SlotSendEnglish();
+    void SlotSendGetMachineMessage();
+    void SlotSendvoladd();
+    void SlotSendvoldel();
+    void SlotSendServerIP();
+    void SlotSendMachType();
+    void recv_slot();
+    void SoltSetID();
+    void SoltSetIP();
+    void SoltSetMAC();
+    void SoltSetGATEWAy();
+    void SoltSetMask();
+    void SlotSendreset();
+    void SlotSendindexreboot();
+    void SoltSetDhcpOn();
+    void SoltSetDhcpOff();
+    void SoltSetScan();
+    void SoltSettest();
+    void SoltSetOneKeyCall();
+    void SoltSetLineInAddr();
+    void SoltSetAllMachSAddr();
+    void SoltSetLan();
+    void SoltSetWan();
+    void SoltSetMyMachType();
+    void SoltSetAllServer();
+    void SoltSetAllDhcpOn();
+    void SoltSetAllDhcpOff();
+    void SoltSetAllLan();
+    void SoltSetAllWan();
+    void SoltSetAllReboot();
+    void SoltSetOneCall();
+    void SoltSetPartCall();
+    void SoltSetAllCall();
+    void SoltSetIntercom();
+    void SoltSetCallStop();
+    void SoltSetMicGain();
+    void SoltSetRelayTime();
+    void SoltSetLanRate();
+    void SoltSetWanRate();
+    void SoltSetAutoIntercomOn();
+    void SoltSetAutoIntercomOff();
+    void SoltSetPAMuteOn();
+    void SoltSetPAMuteOff();
+    void SoltSetMode();
+    void WanPacketSend(char *szBuff, int len, char *ip);
+    void LanPacketSend(char *szBuff, int len, char *ip);
+    void slotTimer();
+    void SoltSetAutoId();
+    void SoltSetAutoMac();
+    void SoltSetMachineReset();
+    void SoltSetExtAudioMode1();
+    void SoltSetExtAudioMode2();
+    void SoltSetExtAudioMode3();
+    void SoltSetExtAudioMode_All1();
+    void SoltSetExtAudioMode_All2();
+    void SoltSetExtAudioMode_All3();
+    void SoltSetCallModeOnline();
+    void SoltSetCallModeOffline();
+    void SoltSetOfflineName();
+    void SoltSetOfflinePartId();
+    void SoltSetUpdataFont();
+    void SoltSetTcmd();
+    void SoltSetDisplayOK();
+    void SoltSettcmd2();
+    void SoltSetCheckServer_db();
+    void SoltSetRingOn();
+    void SoltSetRingOFF();
+    void SoltSetMaxVol();
+
+public:
+    // Routes one packet by the transport mode: the multicast group in LAN
+    // mode, the selected terminal's address in WAN mode.
+    void SendPacket(const quint8 *data, int len);
+    // Factory reset (code 177) for the terminal with the given ID.
+    void SendResetById(int id);
+    // mode 1: the selected terminal, mode 2: all terminals.
+    void SendCommand(int mode, int code, quint8 *buffer, int len);
+    void SendToTarget(int code, quint8 *buffer, int len);
+    // Builds and sends one ID-change packet (code 178).
+    void SetDefalutID(int oldId, int newId, const QString &mac);
+
+private:
+    void connectButtons();
+    void setupNetwork();
+
+    std::unique_ptr<Ui::ToolForKX> ui;
+
+    // transport
+    QUdpSocket *m_lanSocket = nullptr;
+    QUdpSocket *m_wanSocket = nullptr;
+    QHostAddress m_lanDestination;
+    QHostAddress m_wanDestination;
+    quenzal::SingleTerminalPacket m_one;
+    quenzal::AllTerminalsPacket m_all;
+    char m_selectedAddress[32] = {};
+
+    // terminal list
+    QTimer *m_sysTimer = nullptr;
+    int m_replyCount = 0;
+    int m_sortCountdown = 0;
+
+    // scan
+    std::unique_ptr<QTimer> m_scanTimer;
+    int m_scanCount = 0;
+    int m_scanDone = 0;
+    int m_scanRunning = 0;
+    char m_scanAddress[32] = {};
+};

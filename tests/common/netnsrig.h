@@ -1,0 +1,34 @@
+#pragma once
+// Helpers for tests that open the tool's sockets. Such tests run only inside
+// the namespaces that tests/netns/run-in-netns.sh makes; everything they send
+// stays inside those namespaces.
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+namespace testrig {
+
+// True inside the namespace pair of run-in-netns.sh.
+bool inTestNetns();
+// Why a test refuses to run outside it (for QSKIP).
+const char *notInNetnsReason();
+
+QString toolAddress();     // 198.18.0.1
+QString terminalAddress(); // 198.18.0.2
+
+// Adds an address (without prefix, /16 is used) to the terminal namespace.
+bool addTerminalAddress(const QString &address);
+
+// Path of a program built in tools/.
+QString toolProgram(const QString &name);
+
+// Starts a program in the terminal namespace; the process is killed when the
+// returned object goes away.
+std::unique_ptr<QProcess> startInTerminalNetns(const QString &program, const QStringList &args);
+
+// Waits until the process prints a line containing `marker` on stdout.
+bool waitForLine(QProcess &process, const QByteArray &marker, int timeoutMs = 5000);
+
+} // namespace testrig
