@@ -155,4 +155,10 @@ private:
     int m_scanDone = 0;
     int m_scanRunning = 0;
     char m_scanAddress[32] = {};
+
+    // --- terminal list and scan helpers (discovery) ---
+
+    // --- command helpers (commands) ---
+
+    // --- database window helpers (serverdb) ---
 };

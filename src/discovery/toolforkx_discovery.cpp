@@ -1,4 +1,4 @@
-// Scan, selection and the automatic numbering passes.
+// Scan and selection.
 #include "app/logging.h"
 #include "app/toolforkx.h"
 
@@ -7,6 +7,3 @@
 void ToolForKX::SoltSetScan() {}
 void ToolForKX::slotTimer() {}
 void ToolForKX::SoltSettest() {}
-void ToolForKX::SoltSetAutoId() {}
-void ToolForKX::SetDefalutID(int, int, const QString &) {}
-void ToolForKX::SoltSetAutoMac() {}

@@ -1,0 +1,10 @@
+#include "applycommand.h"
+
+namespace sim {
+
+ApplyResult applyCommand(TerminalState &, const QByteArray &)
+{
+    return {};
+}
+
+} // namespace sim
