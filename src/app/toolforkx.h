@@ -21,6 +21,7 @@
 #include "transport/packets.h"
 
 class QTimer;
+class QTreeWidgetItem;
 class QUdpSocket;
 
 namespace Ui {
@@ -128,6 +129,10 @@ public:
     void SendToTarget(int code, quint8 *buffer, int len);
     // Builds and sends one ID-change packet (code 178).
     void SetDefalutID(int oldId, int newId, const QString &mac);
+    // Rewrites one cell of the terminal list. Everything that changes a cell
+    // of an existing row goes through here, so the list's lookup indexes stay
+    // in step with the texts.
+    void setTerminalListCellText(QTreeWidgetItem *item, int column, const QString &text);
 
 private:
     void connectButtons();

@@ -3,6 +3,7 @@
 #include "app/toolforkx.h"
 
 #include <QNetworkDatagram>
+#include <QTreeWidgetItem>
 #include <QUdpSocket>
 
 #include "ui_toolforkx.h"
@@ -19,4 +20,9 @@ void ToolForKX::recv_slot()
 
 void ToolForKX::slotSysTimer()
 {
+}
+
+void ToolForKX::setTerminalListCellText(QTreeWidgetItem *item, int column, const QString &text)
+{
+    item->setText(column, text);
 }

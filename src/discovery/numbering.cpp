@@ -1,0 +1,1 @@
+#include "discovery/numbering.h"
