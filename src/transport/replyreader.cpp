@@ -12,10 +12,31 @@
 
 namespace quenzal {
 
+namespace {
+
+// A site answers one query all at once, faster than any thread is sure to be
+// scheduled: the kernel must be able to hold the whole burst. Above the
+// system's limit (net.core.rmem_max) only a privileged process gets it.
+void enlargeReceiveBuffer(int fd)
+{
+    if (fd < 0)
+        return;
+    const int wanted = ReplyReader::ReceiveBufferBytes;
+#ifdef SO_RCVBUFFORCE
+    if (::setsockopt(fd, SOL_SOCKET, SO_RCVBUFFORCE, &wanted, sizeof wanted) == 0)
+        return;
+#endif
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &wanted, sizeof wanted);
+}
+
+} // namespace
+
 ReplyReader::ReplyReader(qintptr lanFd, qintptr wanFd, std::function<void()> wake)
     : m_fds{int(lanFd), int(wanFd)}
     , m_wake(std::move(wake))
 {
+    for (int fd : m_fds)
+        enlargeReceiveBuffer(fd);
     if (::pipe(m_stopPipe) != 0) {
         m_stopPipe[0] = m_stopPipe[1] = -1;
     }

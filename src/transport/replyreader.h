@@ -7,6 +7,7 @@
 // does nothing but move datagrams from the sockets into a queue, so the GUI
 // thread can turn them into rows at its own pace without losing any.
 //
+// It also asks the kernel for a large receive buffer on both sockets.
 // It reads the sockets' descriptors directly (non-blocking recv), cut at the
 // same 1024 bytes the list would read, and remembers which socket each
 // datagram came from. wake() is called from the reader thread when the queue
@@ -46,6 +47,10 @@ public:
     quint64 dropped() const { return m_dropped.load(); }
 
     static constexpr size_t MaxQueued = 1 << 20;
+    // Asked for on both sockets; the kernel caps it at net.core.rmem_max
+    // unless the process may exceed that. A 102-byte reply takes about 1 KiB
+    // of it, so this holds a burst of well over 10,000 replies.
+    static constexpr int ReceiveBufferBytes = 16 << 20;
 
 private:
     void run();

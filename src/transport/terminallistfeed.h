@@ -14,7 +14,7 @@
 //     once (one insertion, one pending sort of the list's own sorting);
 //   - DuplicateIndex finds the cells to colour without searching the list;
 //   - column fitting is switched off while a burst runs and done once when
-//     it has passed.
+//     it has passed, with the cell sizes of each column's texts remembered.
 // What the user sees once a burst has passed is the same as the per-reply
 // rules give: same rows, texts, colours, order and column widths.
 //
@@ -39,6 +39,7 @@
 #include <memory>
 
 class QTreeWidget;
+class RememberingDelegate;
 class QTreeWidgetItem;
 class QUdpSocket;
 
@@ -90,6 +91,7 @@ private:
     quenzal::DuplicateIndex m_index;
     std::unique_ptr<quenzal::ReplyReader> m_reader;
     std::deque<quenzal::ReplyReader::Datagram> m_pending;
+    RememberingDelegate *m_delegate = nullptr; // owned by the list
     QTimer m_fitTimer;
     bool m_fitPending = false;
     bool m_continuePosted = false;

@@ -73,8 +73,8 @@ bool sendAll(int fd, const QByteArray &data, const QHostAddress &to, quint16 por
 class Simulator
 {
 public:
-    Simulator(std::vector<sim::TerminalState> terminals, QFile &log, bool logLocal)
-        : m_terminals(std::move(terminals)), m_log(log), m_logLocal(logLocal)
+    Simulator(std::vector<sim::TerminalState> terminals, QFile &log, bool logLocal, bool lanOnly)
+        : m_terminals(std::move(terminals)), m_log(log), m_logLocal(logLocal), m_lanOnly(lanOnly)
     {
     }
 
@@ -97,6 +97,8 @@ private:
     // changed by command is reachable at the new one from then on.
     void syncWanSockets()
     {
+        if (m_lanOnly)
+            return;
         for (const sim::TerminalState &t : m_terminals) {
             const quint32 ip = addressNumber(t.ip);
             if (m_wan.count(ip))
@@ -178,6 +180,7 @@ private:
     std::vector<sim::TerminalState> m_terminals;
     QFile &m_log;
     bool m_logLocal;
+    bool m_lanOnly;
     QUdpSocket m_lan;
     std::map<quint32, std::unique_ptr<QUdpSocket>> m_wan;
 };
@@ -197,7 +200,9 @@ int main(int argc, char *argv[])
                                            QStringLiteral("s"), QStringLiteral("60"));
     const QCommandLineOption logLocalOption(QStringLiteral("log-local"),
                                             QStringLiteral("append \" to <address>:<port>\" (where it arrived) to each log line"));
-    parser.addOptions({configOption, logOption, secondsOption, logLocalOption});
+    const QCommandLineOption lanOnlyOption(QStringLiteral("lan-only"),
+                                           QStringLiteral("no WAN sockets: the terminals answer LAN queries only"));
+    parser.addOptions({configOption, logOption, secondsOption, logLocalOption, lanOnlyOption});
     parser.process(app);
 
     if (!parser.isSet(configOption)) {
@@ -227,7 +232,7 @@ int main(int argc, char *argv[])
     }
 
     const int seconds = qBound(1, parser.value(secondsOption).toInt(), 24 * 3600);
-    Simulator simulator(std::move(config.terminals), log, parser.isSet(logLocalOption));
+    Simulator simulator(std::move(config.terminals), log, parser.isSet(logLocalOption), parser.isSet(lanOnlyOption));
     if (!simulator.start())
         return 1;
     QTimer::singleShot(seconds * 1000, &app, &QCoreApplication::quit);

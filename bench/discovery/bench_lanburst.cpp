@@ -1,0 +1,185 @@
+// A LAN query answered by a whole site at once: N terminals reply as fast as
+// the simulator can send. Measures, inside the namespace rig:
+//   - replies that became rows, out of those sent;
+//   - time from the simulator's last reply to a settled list (every row in,
+//     columns fitted, list in the order of its sort indicator), and to the
+//     sort by ID that the tick makes once replies stop;
+//   - the longest stall of the GUI thread (gap between two 5 ms ticks).
+// Usage: tests/netns/run-in-netns.sh build/bench/discovery/bench_lanburst [N ...]
+// QUENZAL_LIST_PER_ROW=1 measures the literal per-reply handling instead.
+#include "app/toolforkx.h"
+#include "netnsrig.h"
+
+#include "ui_toolforkx.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QHeaderView>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include <cstdio>
+#include <ctime>
+#include <algorithm>
+#include <numeric>
+
+namespace {
+
+qint64 monotonicNs()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return qint64(ts.tv_sec) * 1000000000 + ts.tv_nsec;
+}
+
+bool inIndicatorOrder(QTreeWidget *list)
+{
+    const int column = list->header()->sortIndicatorSection();
+    const bool ascending = list->header()->sortIndicatorOrder() == Qt::AscendingOrder;
+    for (int i = 1; i < list->topLevelItemCount(); ++i) {
+        const QString a = list->topLevelItem(i - 1)->text(column);
+        const QString b = list->topLevelItem(i)->text(column);
+        if (ascending ? b < a : a < b)
+            return false;
+    }
+    return true;
+}
+
+struct Result
+{
+    int sent = 0;
+    int rows = 0;
+    double settledMs = -1;
+    double sortedByIdMs = -1;
+    double longestStallMs = 0;
+};
+
+Result run(int n, const QTemporaryDir &dir)
+{
+    Result result;
+    // Distinct IDs in random order, so the list's own sorting has work to do.
+    std::vector<int> ids(static_cast<size_t>(n));
+    std::iota(ids.begin(), ids.end(), 1);
+    std::shuffle(ids.begin(), ids.end(), *QRandomGenerator::global());
+    QByteArray fleet = "firmware = 545\nmask = 255.255.0.0\nlink = 1\n";
+    for (int i = 0; i < n; ++i) {
+        const int host = i + 1;
+        fleet += "[terminal]\nid = " + QByteArray::number(ids[size_t(i)]) + "\nip = 10.20." + QByteArray::number(host / 250)
+                 + '.' + QByteArray::number(host % 250 + 1) + "\nmac = 02:00:00:00:" + QByteArray::number((host >> 8) & 0xFF, 16)
+                 + ':' + QByteArray::number(host & 0xFF, 16) + '\n';
+    }
+    const QString config = dir.filePath(QStringLiteral("fleet-%1.conf").arg(n));
+    QFile f(config);
+    f.open(QIODevice::WriteOnly);
+    f.write(fleet);
+    f.close();
+
+    auto sim = testrig::startInTerminalNetns(testrig::toolProgram(QStringLiteral("quenzal-terminal-sim")),
+                                             {QStringLiteral("--config"), config, QStringLiteral("--log"),
+                                              dir.filePath(QStringLiteral("sim-%1.log").arg(n)), QStringLiteral("--seconds"),
+                                              QStringLiteral("180"), QStringLiteral("--lan-only")});
+    if (!testrig::waitForLine(*sim, "ready", 20000)) {
+        std::fprintf(stderr, "simulator did not start\n");
+        return result;
+    }
+
+    ToolForKX window;
+    window.resize(1200, 800);
+    window.show();
+    Ui::ToolForKX *ui = window.form();
+    QTreeWidget *list = ui->treeWidget;
+    QElapsedTimer wait;
+    wait.start();
+    while (wait.elapsed() < 700) // the first tick sets the receive side up
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+
+    qint64 lastSentNs = 0;
+    // Stall monitor: the longest time between two 5 ms ticks.
+    qint64 lastTick = monotonicNs();
+    qint64 longest = 0;
+    QTimer ticker;
+    ticker.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&ticker, &QTimer::timeout, &ticker, [&] {
+        const qint64 now = monotonicNs();
+        longest = qMax(longest, now - lastTick);
+        if (qEnvironmentVariableIsSet("BENCH_TRACE") && now - lastTick > 30000000)
+            std::fprintf(stderr, "stall %.0f ms ending at %+.0f ms from the last reply sent, %d rows\n",
+                         double(now - lastTick) / 1e6, lastSentNs ? double(now - lastSentNs) / 1e6 : 0.0,
+                         list->topLevelItemCount());
+        lastTick = now;
+    });
+    ticker.start(5);
+
+    QObject::connect(sim.get(), &QProcess::readyReadStandardOutput, sim.get(), [&] {
+        while (sim->canReadLine()) {
+            const QList<QByteArray> parts = sim->readLine().trimmed().split(' ');
+            if (parts.size() == 3 && parts[0] == "replied") {
+                result.sent = parts[1].toInt();
+                lastSentNs = parts[2].toLongLong();
+            }
+        }
+    });
+
+    ui->but_Scan->click();
+    qint64 settledNs = 0;
+    qint64 sortedNs = 0;
+    const qint64 deadline = monotonicNs() + qint64(n >= 10000 ? 120 : 60) * 1000000000;
+    while (monotonicNs() < deadline) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        if (!lastSentNs)
+            continue;
+        const int rows = list->topLevelItemCount();
+        if (rows < result.sent)
+            continue;
+        if (!settledNs && list->header()->sectionResizeMode(0) == QHeaderView::ResizeToContents && inIndicatorOrder(list))
+            settledNs = monotonicNs();
+        if (settledNs && !sortedNs && list->header()->sortIndicatorSection() == 0
+            && list->header()->sortIndicatorOrder() == Qt::AscendingOrder && inIndicatorOrder(list))
+            sortedNs = monotonicNs();
+        if (settledNs && sortedNs)
+            break;
+    }
+    // Let late arrivals show, and stop measuring.
+    wait.restart();
+    while (wait.elapsed() < 300)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    ticker.stop();
+    result.rows = ui->lineEdit_MachineNum->text().toInt();
+    if (settledNs)
+        result.settledMs = double(settledNs - lastSentNs) / 1e6;
+    if (sortedNs)
+        result.sortedByIdMs = double(sortedNs - lastSentNs) / 1e6;
+    result.longestStallMs = double(longest) / 1e6;
+    return result;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    if (!testrig::inTestNetns()) {
+        std::fprintf(stderr, "%s\n", testrig::notInNetnsReason());
+        return 77;
+    }
+    QList<int> sizes;
+    for (int i = 1; i < argc; ++i) {
+        if (const int n = QByteArray(argv[i]).toInt(); n > 0)
+            sizes << n;
+    }
+    if (sizes.isEmpty())
+        sizes = {1000, 10000};
+    QTemporaryDir dir;
+    const char *mode = qEnvironmentVariableIntValue("QUENZAL_LIST_PER_ROW") == 1 ? "per-row" : "batched";
+    std::printf("%-8s %7s %15s %12s %14s %14s\n", "mode", "N", "rows/sent", "settled ms", "sorted-by-ID ms",
+                "longest stall ms");
+    for (int n : sizes) {
+        const Result r = run(n, dir);
+        std::printf("%-8s %7d %7d/%-7d %12.0f %14.0f %14.0f\n", mode, n, r.rows, r.sent, r.settledMs, r.sortedByIdMs,
+                    r.longestStallMs);
+        std::fflush(stdout);
+    }
+    return 0;
+}
