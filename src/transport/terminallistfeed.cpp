@@ -165,7 +165,11 @@ TerminalListFeed::Taken TerminalListFeed::takeBatched(bool wanMode)
 
     if (!batch.isEmpty()) {
         beginBurst();
-        m_list->addTopLevelItems(batch);
+        // One by one, in arrival order: a list inserted in one call goes in
+        // back to front while the list sorts itself, which would turn the
+        // order of equal IDs around.
+        for (QTreeWidgetItem *item : std::as_const(batch))
+            m_list->addTopLevelItem(item);
         m_list->header()->setSortIndicatorShown(true);
         taken.rows = int(batch.size());
     }
