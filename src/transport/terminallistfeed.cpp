@@ -23,6 +23,45 @@ QTreeWidgetItem *itemOf(DuplicateIndex::Row row)
     return static_cast<QTreeWidgetItem *>(const_cast<void *>(row));
 }
 
+// A row of the list that keeps its texts at hand for sorting. The list sorts
+// itself after every batch and at the tick; the stock comparison fetches two
+// QVariants per comparison, which for 10,000 rows costs tens of
+// milliseconds per sort. The order is the same: both compare the display
+// texts of the sort column with QString::compare, case-sensitively.
+class TerminalRowItem : public QTreeWidgetItem
+{
+public:
+    static constexpr int RowType = QTreeWidgetItem::UserType + 0x51;
+
+    explicit TerminalRowItem(const StatusRow &row)
+        : QTreeWidgetItem(RowType)
+    {
+        for (int c = 0; c < TerminalListColumns; ++c) {
+            m_texts[size_t(c)] = row.texts[size_t(c)];
+            QTreeWidgetItem::setData(c, Qt::DisplayRole, m_texts[size_t(c)]);
+        }
+    }
+
+    void setData(int column, int role, const QVariant &value) override
+    {
+        if ((role == Qt::DisplayRole || role == Qt::EditRole) && column >= 0 && column < TerminalListColumns)
+            m_texts[size_t(column)] = value.toString();
+        QTreeWidgetItem::setData(column, role, value);
+    }
+
+    bool operator<(const QTreeWidgetItem &other) const override
+    {
+        const QTreeWidget *view = treeWidget();
+        const int column = view ? view->sortColumn() : 0;
+        if (other.type() != RowType || column < 0 || column >= TerminalListColumns)
+            return QTreeWidgetItem::operator<(other);
+        return m_texts[size_t(column)] < static_cast<const TerminalRowItem &>(other).m_texts[size_t(column)];
+    }
+
+private:
+    std::array<QString, TerminalListColumns> m_texts;
+};
+
 } // namespace
 
 // Fitting a column asks the delegate for the size of every cell in up to a
@@ -109,11 +148,16 @@ TerminalListFeed::~TerminalListFeed() = default;
 
 QTreeWidgetItem *TerminalListFeed::makeItem(const StatusRow &row) const
 {
-    QStringList texts;
-    texts.reserve(TerminalListColumns);
-    for (const QString &t : row.texts)
-        texts.append(t);
-    auto *item = new QTreeWidgetItem(texts);
+    QTreeWidgetItem *item = nullptr;
+    if (m_mode == Mode::Batched) {
+        item = new TerminalRowItem(row);
+    } else {
+        QStringList texts;
+        texts.reserve(TerminalListColumns);
+        for (const QString &t : row.texts)
+            texts.append(t);
+        item = new QTreeWidgetItem(texts);
+    }
     for (int c = 0; c <= 28; c += 2)
         item->setBackground(c, m_baseBrush);
     if (row.wanMode)
