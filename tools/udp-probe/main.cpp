@@ -11,6 +11,8 @@
 
 #include <cstdio>
 
+#include <unistd.h>
+
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
@@ -40,7 +42,7 @@ int main(int argc, char *argv[])
         log.setFileName(parser.value(logOption));
         if (!log.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
             return 1;
-    } else if (!log.open(stdout, QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+    } else if (!log.open(STDOUT_FILENO, QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         return 1;
     }
 
@@ -52,7 +54,7 @@ int main(int argc, char *argv[])
         }
     });
     QTimer::singleShot(parser.value(secondsOption).toInt() * 1000, &app, &QCoreApplication::quit);
-    std::printf("ready\n");
-    std::fflush(stdout);
+    if (::write(STDOUT_FILENO, "ready\n", 6) != 6)
+        return 1;
     return app.exec();
 }
