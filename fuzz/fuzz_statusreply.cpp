@@ -9,7 +9,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const char *bytes = reinterpret_cast<const char *>(data);
-    const qsizetype read = qsizetype(size < size_t(quenzal::StatusReplyReadLimit) ? size : quenzal::StatusReplyReadLimit);
+    const qsizetype read
+        = qsizetype(size < size_t(quenzal::StatusReplyReadLimit) ? size : quenzal::StatusReplyReadLimit);
     // The decoder must be safe whatever the lead bytes; the tool calls it
     // only for replies.
     const quenzal::StatusRow row = quenzal::decodeStatusReply(bytes, read);

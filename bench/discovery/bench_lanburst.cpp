@@ -31,7 +31,7 @@ namespace {
 
 qint64 monotonicNs()
 {
-    timespec ts{};
+    timespec ts {};
     clock_gettime(CLOCK_MONOTONIC, &ts);
     return qint64(ts.tv_sec) * 1000000000 + ts.tv_nsec;
 }
@@ -68,9 +68,9 @@ Result run(int n, const QTemporaryDir &dir)
     QByteArray fleet = "firmware = 545\nmask = 255.255.0.0\nlink = 1\n";
     for (int i = 0; i < n; ++i) {
         const int host = i + 1;
-        fleet += "[terminal]\nid = " + QByteArray::number(ids[size_t(i)]) + "\nip = 10.20." + QByteArray::number(host / 250)
-                 + '.' + QByteArray::number(host % 250 + 1) + "\nmac = 02:00:00:00:" + QByteArray::number((host >> 8) & 0xFF, 16)
-                 + ':' + QByteArray::number(host & 0xFF, 16) + '\n';
+        fleet += "[terminal]\nid = " + QByteArray::number(ids[size_t(i)]) + "\nip = 10.20."
+            + QByteArray::number(host / 250) + '.' + QByteArray::number(host % 250 + 1) + "\nmac = 02:00:00:00:"
+            + QByteArray::number((host >> 8) & 0xFF, 16) + ':' + QByteArray::number(host & 0xFF, 16) + '\n';
     }
     const QString config = dir.filePath(QStringLiteral("fleet-%1.conf").arg(n));
     QFile f(config);
@@ -79,9 +79,9 @@ Result run(int n, const QTemporaryDir &dir)
     f.close();
 
     auto sim = testrig::startInTerminalNetns(testrig::toolProgram(QStringLiteral("quenzal-terminal-sim")),
-                                             {QStringLiteral("--config"), config, QStringLiteral("--log"),
-                                              dir.filePath(QStringLiteral("sim-%1.log").arg(n)), QStringLiteral("--seconds"),
-                                              QStringLiteral("180"), QStringLiteral("--lan-only")});
+        { QStringLiteral("--config"), config, QStringLiteral("--log"),
+            dir.filePath(QStringLiteral("sim-%1.log").arg(n)), QStringLiteral("--seconds"), QStringLiteral("180"),
+            QStringLiteral("--lan-only") });
     if (!testrig::waitForLine(*sim, "ready", 20000)) {
         std::fprintf(stderr, "simulator did not start\n");
         return result;
@@ -113,8 +113,8 @@ Result run(int n, const QTemporaryDir &dir)
         longest = qMax(longest, now - lastTick);
         if (qEnvironmentVariableIsSet("BENCH_TRACE") && now - lastTick > 30000000)
             std::fprintf(stderr, "stall %.0f ms ending at %+.0f ms from the last reply sent, %d rows\n",
-                         double(now - lastTick) / 1e6, lastSentNs ? double(now - lastSentNs) / 1e6 : 0.0,
-                         list->topLevelItemCount());
+                double(now - lastTick) / 1e6, lastSentNs ? double(now - lastSentNs) / 1e6 : 0.0,
+                list->topLevelItemCount());
         lastTick = now;
     });
     ticker.start(5);
@@ -149,7 +149,8 @@ Result run(int n, const QTemporaryDir &dir)
         }
         if (!lastSentNs || rows == 0)
             continue;
-        if (!settledNs && list->header()->sectionResizeMode(0) == QHeaderView::ResizeToContents && inIndicatorOrder(list))
+        if (!settledNs && list->header()->sectionResizeMode(0) == QHeaderView::ResizeToContents
+            && inIndicatorOrder(list))
             settledNs = now;
         if (settledNs && !sortedNs && list->header()->sortIndicatorSection() == 0
             && list->header()->sortIndicatorOrder() == Qt::AscendingOrder && inIndicatorOrder(list))
@@ -186,17 +187,17 @@ int main(int argc, char *argv[])
             sizes << n;
     }
     if (sizes.isEmpty())
-        sizes = {1000, 10000};
+        sizes = { 1000, 10000 };
     QTemporaryDir dir;
     const bool perRow = qEnvironmentVariableIntValue("QUENZAL_LIST_PER_ROW") == 1;
     const bool bigBuffer = qEnvironmentVariableIntValue("BENCH_BIG_BUFFER") == 1;
     const char *mode = perRow ? (bigBuffer ? "per-row+buf" : "per-row") : "batched";
     std::printf("%-11s %7s %15s %12s %14s %14s\n", "mode", "N", "rows/sent", "settled ms", "sorted-by-ID ms",
-                "longest stall ms");
+        "longest stall ms");
     for (int n : sizes) {
         const Result r = run(n, dir);
         std::printf("%-11s %7d %7d/%-7d %12.0f %14.0f %14.0f\n", mode, n, r.rows, r.sent, r.settledMs, r.sortedByIdMs,
-                    r.longestStallMs);
+            r.longestStallMs);
         std::fflush(stdout);
     }
     return 0;

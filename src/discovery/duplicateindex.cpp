@@ -10,8 +10,8 @@ int DuplicateIndex::keyOfColumn(int listColumn)
     return it == ListColumns.end() ? -1 : int(it - ListColumns.begin());
 }
 
-std::array<std::vector<DuplicateIndex::Row>, DuplicateIndex::Keys>
-DuplicateIndex::add(Row row, const std::array<QString, Keys> &texts)
+std::array<std::vector<DuplicateIndex::Row>, DuplicateIndex::Keys> DuplicateIndex::add(
+    Row row, const std::array<QString, Keys> &texts)
 {
     std::array<std::vector<Row>, Keys> marks;
     if (m_rows.contains(row))

@@ -29,7 +29,7 @@ public:
     using Row = const void *;
     // The three marked columns of the list, in this order: ID, IP, MAC.
     static constexpr int Keys = 3;
-    static constexpr std::array<int, Keys> ListColumns{0, 1, 4};
+    static constexpr std::array<int, Keys> ListColumns { 0, 1, 4 };
     // Index of a list column among the keys, or -1 when it is not marked.
     static int keyOfColumn(int listColumn);
 
@@ -52,7 +52,7 @@ private:
     struct Entry
     {
         std::array<QString, Keys> texts;
-        std::array<bool, Keys> coloured{};
+        std::array<bool, Keys> coloured {};
     };
 
     void leave(Row row, int key, const Entry &entry);

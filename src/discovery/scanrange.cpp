@@ -17,7 +17,7 @@ QByteArray scanStepAddress(const ScanFields &f, int k)
     const qint64 octet3 = qint64(f.s3) + r / 255;
     const qint64 octet4 = r % 255;
     return QByteArray::number(f.s1) + '.' + QByteArray::number(f.s2) + '.' + QByteArray::number(octet3) + '.'
-           + QByteArray::number(octet4);
+        + QByteArray::number(octet4);
 }
 
 } // namespace quenzal

@@ -23,7 +23,10 @@ int scanAddressCount(const ScanFields &f);
 
 // Maximum of the progress bar for a scan of n addresses (n - 2: the bar stays
 // full for the last two steps).
-inline int scanProgressMaximum(int n) { return n - 2; }
+inline int scanProgressMaximum(int n)
+{
+    return n - 2;
+}
 
 // Dotted text ("%d.%d.%d.%d") of step k: running number r = s4 + k, address
 // s1.s2.(s3 + r div 255).(r mod 255), with C division.

@@ -9,7 +9,7 @@ namespace quenzal {
 std::optional<std::array<int, 4>> splitDottedAddress(const QString &text)
 {
     const QByteArray bytes = text.toLocal8Bit();
-    std::array<int, 4> o{};
+    std::array<int, 4> o {};
     if (std::sscanf(bytes.constData(), "%d.%d.%d.%d", &o[0], &o[1], &o[2], &o[3]) != 4)
         return std::nullopt;
     return o;

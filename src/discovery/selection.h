@@ -39,12 +39,12 @@ bool beginsWith(const QString &text, const char *literal);
 
 // Which button of a group is highlighted. Texts that are no number count as
 // 0; -1 means none of the group.
-bool amplifierOnHighlighted(const QString &column13);   // else the OFF button
-int extAudioHighlight(const QString &column24);         // 0 mute, 1 line-in, 2 mic, -1 none
-int callModeHighlight(const QString &column25);         // 1 online, 0 offline, -1 none
+bool amplifierOnHighlighted(const QString &column13); // else the OFF button
+int extAudioHighlight(const QString &column24); // 0 mute, 1 line-in, 2 mic, -1 none
+int callModeHighlight(const QString &column25); // 1 online, 0 offline, -1 none
 bool autoAnswerManualHighlighted(const QString &column22); // else "自动"
-bool dhcpOnHighlighted(const QString &column7);         // else DHCP off
-bool lanModeHighlighted(const QString &column9);        // else WAN
+bool dhcpOnHighlighted(const QString &column7); // else DHCP off
+bool lanModeHighlighted(const QString &column9); // else WAN
 
 inline constexpr char HighlightStyle[] = "background-color: rgb(85, 255, 255);";
 

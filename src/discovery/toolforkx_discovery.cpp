@@ -103,26 +103,28 @@ void ToolForKX::SoltSettest()
     const QByteArray address = selectedAddressBytes(row->text(ColIp));
     std::memset(m_selectedAddress, 0, sizeof m_selectedAddress);
     std::memcpy(m_selectedAddress, address.constData(), size_t(address.size()));
-    setOctetFields(row->text(ColIp), {ui->lineEdit_Cip, ui->lineEdit_Cip_2, ui->lineEdit_Cip_3, ui->lineEdit_Cip_4});
-    setOctetFields(row->text(ColMask),
-                   {ui->lineEdit_CMask, ui->lineEdit_CMask_2, ui->lineEdit_CMask_3, ui->lineEdit_CMask_4});
-    setOctetFields(row->text(ColGateway), {ui->lineEdit_Cgateway, ui->lineEdit_Cgateway_2, ui->lineEdit_Cgateway_3,
-                                           ui->lineEdit_Cgateway_4});
-    setOctetFields(row->text(ColServer), {ui->lineEdit_CServerip, ui->lineEdit_CServerip_2, ui->lineEdit_CServerip_3,
-                                          ui->lineEdit_CServerip_4});
+    setOctetFields(row->text(ColIp), { ui->lineEdit_Cip, ui->lineEdit_Cip_2, ui->lineEdit_Cip_3, ui->lineEdit_Cip_4 });
+    setOctetFields(
+        row->text(ColMask), { ui->lineEdit_CMask, ui->lineEdit_CMask_2, ui->lineEdit_CMask_3, ui->lineEdit_CMask_4 });
+    setOctetFields(row->text(ColGateway),
+        { ui->lineEdit_Cgateway, ui->lineEdit_Cgateway_2, ui->lineEdit_Cgateway_3, ui->lineEdit_Cgateway_4 });
+    setOctetFields(row->text(ColServer),
+        { ui->lineEdit_CServerip, ui->lineEdit_CServerip_2, ui->lineEdit_CServerip_3, ui->lineEdit_CServerip_4 });
     ui->lineEdit_MyMachType->setText(modelFieldText(row->text(ColModelText)));
 
-    highlight({ui->but_SetPAMuteOn, ui->but_SetPAMuteOff},
-              amplifierOnHighlighted(row->text(ColAmplifier)) ? ui->but_SetPAMuteOn : ui->but_SetPAMuteOff);
-    QPushButton *const ext[] = {ui->but_SetExtMute, ui->but_SetExtLINEIN, ui->but_SetExtMIC};
+    highlight({ ui->but_SetPAMuteOn, ui->but_SetPAMuteOff },
+        amplifierOnHighlighted(row->text(ColAmplifier)) ? ui->but_SetPAMuteOn : ui->but_SetPAMuteOff);
+    QPushButton *const ext[] = { ui->but_SetExtMute, ui->but_SetExtLINEIN, ui->but_SetExtMIC };
     const int extOn = extAudioHighlight(row->text(ColExtAudio));
-    highlight({ui->but_SetExtMute, ui->but_SetExtLINEIN, ui->but_SetExtMIC}, extOn >= 0 ? ext[extOn] : nullptr);
+    highlight({ ui->but_SetExtMute, ui->but_SetExtLINEIN, ui->but_SetExtMIC }, extOn >= 0 ? ext[extOn] : nullptr);
     const int callOn = callModeHighlight(row->text(ColMicMode));
-    highlight({ui->but_SetCallModeOnline, ui->but_SetCallModeOffline},
-              callOn == 1 ? ui->but_SetCallModeOnline : callOn == 0 ? ui->but_SetCallModeOffline : nullptr);
-    highlight({ui->but_SetAuto1, ui->but_SetAuto0},
-              autoAnswerManualHighlighted(row->text(ColAutoAnswer)) ? ui->but_SetAuto0 : ui->but_SetAuto1);
-    highlight({ui->but_DhcpOn, ui->but_DhcpOff},
-              dhcpOnHighlighted(row->text(ColDhcp)) ? ui->but_DhcpOn : ui->but_DhcpOff);
-    highlight({ui->but_LAN, ui->but_WAN}, lanModeHighlighted(row->text(ColNetMode)) ? ui->but_LAN : ui->but_WAN);
+    highlight({ ui->but_SetCallModeOnline, ui->but_SetCallModeOffline },
+        callOn == 1       ? ui->but_SetCallModeOnline
+            : callOn == 0 ? ui->but_SetCallModeOffline
+                          : nullptr);
+    highlight({ ui->but_SetAuto1, ui->but_SetAuto0 },
+        autoAnswerManualHighlighted(row->text(ColAutoAnswer)) ? ui->but_SetAuto0 : ui->but_SetAuto1);
+    highlight(
+        { ui->but_DhcpOn, ui->but_DhcpOff }, dhcpOnHighlighted(row->text(ColDhcp)) ? ui->but_DhcpOn : ui->but_DhcpOff);
+    highlight({ ui->but_LAN, ui->but_WAN }, lanModeHighlighted(row->text(ColNetMode)) ? ui->but_LAN : ui->but_WAN);
 }

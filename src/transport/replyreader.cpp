@@ -32,7 +32,7 @@ void enlargeReceiveBuffer(int fd)
 } // namespace
 
 ReplyReader::ReplyReader(qintptr lanFd, qintptr wanFd, std::function<void()> wake)
-    : m_fds{int(lanFd), int(wanFd)}
+    : m_fds { int(lanFd), int(wanFd) }
     , m_wake(std::move(wake))
 {
     for (int fd : m_fds)
@@ -47,8 +47,7 @@ ReplyReader::~ReplyReader()
 {
     if (m_stopPipe[1] >= 0) {
         const char c = 0;
-        while (::write(m_stopPipe[1], &c, 1) < 0 && errno == EINTR) {
-        }
+        while (::write(m_stopPipe[1], &c, 1) < 0 && errno == EINTR) { }
     }
     if (m_thread.joinable())
         m_thread.join();
@@ -76,7 +75,7 @@ void ReplyReader::run()
     char buffer[StatusReplyReadLimit];
     std::vector<Datagram> batch;
     for (;;) {
-        pollfd fds[3] = {{m_fds[0], POLLIN, 0}, {m_fds[1], POLLIN, 0}, {m_stopPipe[0], POLLIN, 0}};
+        pollfd fds[3] = { { m_fds[0], POLLIN, 0 }, { m_fds[1], POLLIN, 0 }, { m_stopPipe[0], POLLIN, 0 } };
         const int n = ::poll(fds, 3, -1);
         if (n < 0) {
             if (errno == EINTR)
@@ -102,7 +101,7 @@ void ReplyReader::run()
                         continue;
                     break; // EAGAIN: drained (or an error the next poll shows again)
                 }
-                batch.push_back(Datagram{Source(s), QByteArray(buffer, qsizetype(got))});
+                batch.push_back(Datagram { Source(s), QByteArray(buffer, qsizetype(got)) });
             }
         }
         if (batch.empty())

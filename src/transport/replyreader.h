@@ -56,12 +56,12 @@ private:
     void run();
 
     int m_fds[2];
-    int m_stopPipe[2] = {-1, -1};
+    int m_stopPipe[2] = { -1, -1 };
     std::function<void()> m_wake;
     std::mutex m_mutex;
     std::deque<Datagram> m_queue;
     bool m_wakePending = false;
-    std::atomic<quint64> m_dropped{0};
+    std::atomic<quint64> m_dropped { 0 };
     std::thread m_thread;
 };
 

@@ -42,22 +42,28 @@ inline constexpr int StatusReplyReadLimit = 1024;
 struct StatusRow
 {
     std::array<QString, TerminalListColumns> texts;
-    bool wanMode = false;     // byte 42 is 0xBB: column 9 gets its own colour
-    bool fontMarked = false;  // byte 87 is 0xAA: column 28 gets its own colour
+    bool wanMode = false; // byte 42 is 0xBB: column 9 gets its own colour
+    bool fontMarked = false; // byte 87 is 0xAA: column 28 gets its own colour
 };
 
 // True when the datagram begins 0xAA 0xFD. Anything else is not a reply.
 bool isStatusReply(const char *data, qsizetype size);
-inline bool isStatusReply(const QByteArray &d) { return isStatusReply(d.constData(), d.size()); }
+inline bool isStatusReply(const QByteArray &d)
+{
+    return isStatusReply(d.constData(), d.size());
+}
 
 // The row a status reply becomes. Call only when isStatusReply() holds; the
 // lead bytes are not looked at again.
 StatusRow decodeStatusReply(const char *data, qsizetype size);
-inline StatusRow decodeStatusReply(const QByteArray &d) { return decodeStatusReply(d.constData(), d.size()); }
+inline StatusRow decodeStatusReply(const QByteArray &d)
+{
+    return decodeStatusReply(d.constData(), d.size());
+}
 
 // Text formats of the list, shared with code that writes cells itself.
-QString idText(long id);                       // "%03ld"
-QString addressText(const quint8 octets[4]);   // "%03d.%03d.%03d.%03d"
-QString macText(const quint8 mac[6]);          // "%02X:%02X:%02X:%02X:%02X:%02X"
+QString idText(long id); // "%03ld"
+QString addressText(const quint8 octets[4]); // "%03d.%03d.%03d.%03d"
+QString macText(const quint8 mac[6]); // "%02X:%02X:%02X:%02X:%02X:%02X"
 
 } // namespace quenzal

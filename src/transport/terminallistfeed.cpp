@@ -81,7 +81,7 @@ public:
             m_sizes.clear();
             m_font = option.font;
         }
-        const Key key{index.column(), index.data(Qt::DisplayRole).toString()};
+        const Key key { index.column(), index.data(Qt::DisplayRole).toString() };
         const auto it = m_sizes.constFind(key);
         if (it != m_sizes.constEnd())
             return *it;
@@ -103,8 +103,8 @@ TerminalListFeed::Mode TerminalListFeed::modeFromEnvironment()
     return qEnvironmentVariableIntValue("QUENZAL_LIST_PER_ROW") == 1 ? Mode::PerRow : Mode::Batched;
 }
 
-TerminalListFeed::TerminalListFeed(QTreeWidget *list, QUdpSocket *lan, QUdpSocket *wan, std::function<void()> wake,
-                                   Mode mode)
+TerminalListFeed::TerminalListFeed(
+    QTreeWidget *list, QUdpSocket *lan, QUdpSocket *wan, std::function<void()> wake, Mode mode)
     : m_list(list)
     , m_lan(lan)
     , m_wan(wan)
@@ -122,13 +122,13 @@ TerminalListFeed::TerminalListFeed(QTreeWidget *list, QUdpSocket *lan, QUdpSocke
         if (m_delegate)
             m_delegate->forget();
     });
-    connect(model, &QAbstractItemModel::rowsAboutToBeRemoved, this,
-            [this](const QModelIndex &parent, int first, int last) {
-                if (parent.isValid())
-                    return;
-                for (int r = first; r <= last; ++r)
-                    m_index.remove(m_list->topLevelItem(r));
-            });
+    connect(
+        model, &QAbstractItemModel::rowsAboutToBeRemoved, this, [this](const QModelIndex &parent, int first, int last) {
+            if (parent.isValid())
+                return;
+            for (int r = first; r <= last; ++r)
+                m_index.remove(m_list->topLevelItem(r));
+        });
 
     m_fitTimer.setSingleShot(true);
     m_fitTimer.setInterval(FitDelayMs);
@@ -138,9 +138,8 @@ TerminalListFeed::TerminalListFeed(QTreeWidget *list, QUdpSocket *lan, QUdpSocke
         m_delegate = new RememberingDelegate(m_list);
         m_list->setItemDelegate(m_delegate);
         m_reader = std::make_unique<ReplyReader>(m_lan ? m_lan->socketDescriptor() : -1,
-                                                 m_wan ? m_wan->socketDescriptor() : -1, [this] {
-                                                     QMetaObject::invokeMethod(this, m_wake, Qt::QueuedConnection);
-                                                 });
+            m_wan ? m_wan->socketDescriptor() : -1,
+            [this] { QMetaObject::invokeMethod(this, m_wake, Qt::QueuedConnection); });
     }
 }
 
@@ -203,7 +202,7 @@ TerminalListFeed::Taken TerminalListFeed::takeBatched(bool wanMode)
             continue;
         const StatusRow row = decodeStatusReply(d.data);
         QTreeWidgetItem *item = makeItem(row);
-        colour(m_index.add(item, {row.texts[ColId], row.texts[ColIp], row.texts[ColMac]}));
+        colour(m_index.add(item, { row.texts[ColId], row.texts[ColIp], row.texts[ColMac] }));
         batch.append(item);
     }
 

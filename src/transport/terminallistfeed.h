@@ -51,7 +51,7 @@ public:
     // wake is called (on the GUI thread) whenever there is something to
     // take; the window runs its receive slot from it.
     TerminalListFeed(QTreeWidget *list, QUdpSocket *lan, QUdpSocket *wan, std::function<void()> wake,
-                     Mode mode = modeFromEnvironment());
+        Mode mode = modeFromEnvironment());
     ~TerminalListFeed() override;
 
     static Mode modeFromEnvironment();
@@ -60,7 +60,7 @@ public:
     struct Taken
     {
         int datagrams = 0; // datagrams handled, rows or not
-        int rows = 0;      // rows appended
+        int rows = 0; // rows appended
     };
     // Handles what has arrived. `signaller` is the socket whose notification
     // runs this (nullptr when the reader woke us).

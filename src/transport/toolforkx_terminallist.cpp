@@ -48,8 +48,8 @@ void ToolForKX::slotSysTimer()
     else
         ui->checkBox_Lan->setChecked(true);
 
-    for (QLineEdit *field : {ui->lineEdit_ScanIP1, ui->lineEdit_ScanIP2, ui->lineEdit_ScanIP3, ui->lineEdit_ScanIP4,
-                             ui->lineEdit_ScanIP5, ui->lineEdit_ScanIP6, ui->lineEdit_ScanIP7, ui->lineEdit_ScanIP8})
+    for (QLineEdit *field : { ui->lineEdit_ScanIP1, ui->lineEdit_ScanIP2, ui->lineEdit_ScanIP3, ui->lineEdit_ScanIP4,
+             ui->lineEdit_ScanIP5, ui->lineEdit_ScanIP6, ui->lineEdit_ScanIP7, ui->lineEdit_ScanIP8 })
         field->setEnabled(wan);
 
     // The sort falls on the second tick after the last datagram: replies

@@ -121,9 +121,8 @@ private:
             return false;
         f.close();
         m_sim = testrig::startInTerminalNetns(testrig::toolProgram(QStringLiteral("quenzal-terminal-sim")),
-                                              {QStringLiteral("--config"), config, QStringLiteral("--log"), m_simLog,
-                                               QStringLiteral("--seconds"), QStringLiteral("60"),
-                                               QStringLiteral("--log-local")});
+            { QStringLiteral("--config"), config, QStringLiteral("--log"), m_simLog, QStringLiteral("--seconds"),
+                QStringLiteral("60"), QStringLiteral("--log-local") });
         return testrig::waitForLine(*m_sim, "ready", 10000);
     }
 
@@ -148,8 +147,8 @@ private:
     {
         sim::TerminalState t;
         t.id = quint16(id);
-        t.ip = {10, 9, 8, ipLast};
-        t.mac = {2, 0, 0, 0, 0, ipLast};
+        t.ip = { 10, 9, 8, ipLast };
+        t.mac = { 2, 0, 0, 0, 0, ipLast };
         return t;
     }
 
@@ -159,7 +158,7 @@ private Q_SLOTS:
         if (!testrig::inTestNetns())
             QSKIP(testrig::notInNetnsReason());
         QVERIFY(m_dir.isValid());
-        for (const char *a : {"198.18.3.2", "198.18.3.9", "198.18.3.10"})
+        for (const char *a : { "198.18.3.2", "198.18.3.9", "198.18.3.10" })
             QVERIFY2(testrig::addTerminalAddress(QLatin1String(a)), a);
         for (int i = 250; i <= 254; ++i)
             QVERIFY(testrig::addTerminalAddress(QStringLiteral("198.18.7.%1").arg(i)));
@@ -179,8 +178,8 @@ private Q_SLOTS:
         QTRY_VERIFY2_WITH_TIMEOUT(ui->checkBox_Lan->isChecked(), "no mode box ticked after a tick", 2000);
         ui->checkBox_Wan->setChecked(true);
         QTRY_VERIFY2_WITH_TIMEOUT(!ui->checkBox_Lan->isChecked(), "LAN box stays ticked in WAN mode", 2000);
-        for (QLineEdit *f : {ui->lineEdit_ScanIP1, ui->lineEdit_ScanIP2, ui->lineEdit_ScanIP3, ui->lineEdit_ScanIP4,
-                             ui->lineEdit_ScanIP5, ui->lineEdit_ScanIP6, ui->lineEdit_ScanIP7, ui->lineEdit_ScanIP8})
+        for (QLineEdit *f : { ui->lineEdit_ScanIP1, ui->lineEdit_ScanIP2, ui->lineEdit_ScanIP3, ui->lineEdit_ScanIP4,
+                 ui->lineEdit_ScanIP5, ui->lineEdit_ScanIP6, ui->lineEdit_ScanIP7, ui->lineEdit_ScanIP8 })
             QVERIFY2(f->isEnabled(), qPrintable(f->objectName()));
         ui->checkBox_Lan->setChecked(true); // WAN wins while it is ticked
         QTRY_VERIFY2_WITH_TIMEOUT(!ui->checkBox_Lan->isChecked(), "ticking LAN in WAN mode is not undone", 2000);
@@ -204,9 +203,10 @@ private Q_SLOTS:
         // group from the LAN port.
         const QList<QByteArray> log = simLogLines();
         QVERIFY2(!log.isEmpty(), "the simulator saw no query");
-        QCOMPARE(log.first(), QByteArray("aa 02 f2 00 00 00 01 00 00 00 00 00 00 00 00 dd 00 00 00 00 00 00 00 00 00 "
-                                         "00 00 00 00 00 00 dd ")
-                                  + testrig::toolAddress().toLatin1() + " 12682 to 239.0.0.2:12682");
+        QCOMPARE(log.first(),
+            QByteArray("aa 02 f2 00 00 00 01 00 00 00 00 00 00 00 00 dd 00 00 00 00 00 00 00 00 00 "
+                       "00 00 00 00 00 00 dd ")
+                + testrig::toolAddress().toLatin1() + " 12682 to 239.0.0.2:12682");
 
         // Texts and colours of one row.
         QTreeWidgetItem *first = rowWithIp(list, QStringLiteral("198.018.000.002"));
@@ -249,8 +249,8 @@ private Q_SLOTS:
 
         // Replies stopped: sorted by column 0, ascending, within about a second.
         QTRY_VERIFY2_WITH_TIMEOUT(list->header()->sortIndicatorSection() == 0
-                                      && list->header()->sortIndicatorOrder() == Qt::AscendingOrder && sortedById(list),
-                                  "the list was not sorted by ID after the replies stopped", 3000);
+                && list->header()->sortIndicatorOrder() == Qt::AscendingOrder && sortedById(list),
+            "the list was not sorted by ID after the replies stopped", 3000);
         QVERIFY(list->header()->isSortIndicatorShown());
         QCOMPARE(list->header()->sectionResizeMode(0), QHeaderView::ResizeToContents);
 
@@ -260,9 +260,9 @@ private Q_SLOTS:
         QCOMPARE(ui->lineEdit_rebootid->text(), QStringLiteral("005"));
         QCOMPARE(ui->lineEdit_Zhujiao->text(), QStringLiteral("005"));
         QCOMPARE(window.selectedTerminalAddress(), QByteArray("198.018.000.002"));
-        QCOMPARE((QStringList{ui->lineEdit_Cip->text(), ui->lineEdit_Cip_2->text(), ui->lineEdit_Cip_3->text(),
-                              ui->lineEdit_Cip_4->text()}),
-                 (QStringList{QStringLiteral("198"), QStringLiteral("18"), QStringLiteral("0"), QStringLiteral("2")}));
+        QCOMPARE((QStringList { ui->lineEdit_Cip->text(), ui->lineEdit_Cip_2->text(), ui->lineEdit_Cip_3->text(),
+                     ui->lineEdit_Cip_4->text() }),
+            (QStringList { QStringLiteral("198"), QStringLiteral("18"), QStringLiteral("0"), QStringLiteral("2") }));
         QCOMPARE(ui->lineEdit_CMask_3->text(), QStringLiteral("0"));
         QCOMPARE(ui->lineEdit_Cgateway_4->text(), QStringLiteral("254"));
         QCOMPARE(ui->lineEdit_CServerip_4->text(), QStringLiteral("1"));
@@ -270,8 +270,9 @@ private Q_SLOTS:
         const QString on = QStringLiteral("background-color: rgb(85, 255, 255);");
         QCOMPARE(ui->but_SetPAMuteOn->styleSheet(), on);
         QCOMPARE(ui->but_SetPAMuteOff->styleSheet(), QString());
-        QCOMPARE(ui->but_SetExtMute->styleSheet() + ui->but_SetExtLINEIN->styleSheet() + ui->but_SetExtMIC->styleSheet(),
-                 QString()); // external audio 3: none
+        QCOMPARE(
+            ui->but_SetExtMute->styleSheet() + ui->but_SetExtLINEIN->styleSheet() + ui->but_SetExtMIC->styleSheet(),
+            QString()); // external audio 3: none
         QCOMPARE(ui->but_SetCallModeOnline->styleSheet(), on);
         QCOMPARE(ui->but_SetAuto1->styleSheet(), on);
         QCOMPARE(ui->but_DhcpOn->styleSheet(), on);
@@ -307,7 +308,7 @@ private Q_SLOTS:
         window.show();
         Ui::ToolForKX *ui = window.form();
         ui->lineEdit_Cip->setText(QStringLiteral("7"));
-        auto *row = new QTreeWidgetItem(QStringList{QStringLiteral("004"), QStringLiteral("not an address")});
+        auto *row = new QTreeWidgetItem(QStringList { QStringLiteral("004"), QStringLiteral("not an address") });
         ui->treeWidget->addTopLevelItem(row);
         pressRow(ui->treeWidget, row);
         QCOMPARE(ui->lineEdit_rebootid->text(), QStringLiteral("004"));
@@ -317,8 +318,8 @@ private Q_SLOTS:
         // Pressing below the last row changes nothing.
         ui->lineEdit_rebootid->setText(QStringLiteral("x"));
         ui->treeWidget->clearSelection();
-        QTest::mousePress(ui->treeWidget->viewport(), Qt::LeftButton, {},
-                          QPoint(5, ui->treeWidget->viewport()->height() - 3));
+        QTest::mousePress(
+            ui->treeWidget->viewport(), Qt::LeftButton, {}, QPoint(5, ui->treeWidget->viewport()->height() - 3));
         QCOMPARE(ui->lineEdit_rebootid->text(), QStringLiteral("x"));
     }
 
@@ -329,10 +330,10 @@ private Q_SLOTS:
         int id = 100;
         for (int i = 250; i <= 254; ++i)
             fleet += "[terminal]\nid = " + QByteArray::number(id++) + "\nip = 198.18.7." + QByteArray::number(i)
-                     + "\nmac = 02:00:00:00:07:" + QByteArray::number(i, 16) + "\n";
+                + "\nmac = 02:00:00:00:07:" + QByteArray::number(i, 16) + "\n";
         for (int i = 0; i <= 2; ++i)
             fleet += "[terminal]\nid = " + QByteArray::number(id++) + "\nip = 198.18.8." + QByteArray::number(i)
-                     + "\nmac = 02:00:00:00:08:0" + QByteArray::number(i) + "\n";
+                + "\nmac = 02:00:00:00:08:0" + QByteArray::number(i) + "\n";
         QVERIFY(startSim(fleet, QStringLiteral("wan")));
 
         ToolForKX window;
@@ -375,7 +376,7 @@ private Q_SLOTS:
         QList<QByteArray> seen;
         for (const QByteArray &line : simLogLines()) {
             QVERIFY2(line.startsWith("aa 02 f2 00 00 00 " + testrig::toolAddress().toLatin1() + " 12685 to "),
-                     line.constData());
+                line.constData());
             seen << line.mid(line.lastIndexOf(' ') + 1).chopped(6); // strip ":12685"
         }
         QCOMPARE(seen, expected);
@@ -386,7 +387,8 @@ private Q_SLOTS:
             gaps << (stepTimes[i] - stepTimes[i - 1]) / 1000;
         std::sort(gaps.begin(), gaps.end());
         QVERIFY2(gaps.first() >= 3000, qPrintable(QStringLiteral("steps %1 us apart").arg(gaps.first())));
-        QVERIFY2(gaps.at(gaps.size() / 2) <= 30000, qPrintable(QStringLiteral("median step %1 us").arg(gaps.at(gaps.size() / 2))));
+        QVERIFY2(gaps.at(gaps.size() / 2) <= 30000,
+            qPrintable(QStringLiteral("median step %1 us").arg(gaps.at(gaps.size() / 2))));
 
         // Rows come from the WAN socket; the reported IP is the row's IP.
         QVERIFY(rowWithIp(ui->treeWidget, QStringLiteral("198.018.008.000")));

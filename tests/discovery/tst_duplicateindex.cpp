@@ -17,13 +17,13 @@ struct NaiveList
     struct Row
     {
         std::array<QString, 3> texts;
-        std::array<bool, 3> coloured{};
+        std::array<bool, 3> coloured {};
     };
     std::vector<Row> rows;
 
     void add(const std::array<QString, 3> &texts)
     {
-        rows.push_back(Row{texts, {}});
+        rows.push_back(Row { texts, {} });
         for (size_t k = 0; k < 3; ++k) {
             std::vector<Row *> same;
             for (Row &r : rows) {
@@ -50,7 +50,7 @@ private:
     DuplicateIndex::Row key(size_t i) { return &keys[i]; }
 
     void addBoth(DuplicateIndex &index, NaiveList &naive, std::vector<std::array<bool, 3>> &coloured,
-                 const std::array<QString, 3> &texts)
+        const std::array<QString, 3> &texts)
     {
         const size_t i = naive.rows.size();
         naive.add(texts);
@@ -70,7 +70,7 @@ private:
         for (size_t i = 0; i < naive.rows.size(); ++i) {
             for (size_t k = 0; k < 3; ++k)
                 QVERIFY2(naive.rows[i].coloured[k] == coloured[i][k],
-                         qPrintable(QStringLiteral("row %1 key %2").arg(i).arg(k)));
+                    qPrintable(QStringLiteral("row %1 key %2").arg(i).arg(k)));
         }
     }
 
@@ -80,17 +80,17 @@ private Q_SLOTS:
         DuplicateIndex index;
         int a = 0, b = 0, c = 0;
         // Same ID, different IP and MAC: only the ID cells.
-        auto m1 = index.add(&a, {QStringLiteral("005"), QStringLiteral("ip1"), QStringLiteral("mac1")});
+        auto m1 = index.add(&a, { QStringLiteral("005"), QStringLiteral("ip1"), QStringLiteral("mac1") });
         QVERIFY(m1[0].empty() && m1[1].empty() && m1[2].empty());
-        auto m2 = index.add(&b, {QStringLiteral("005"), QStringLiteral("ip2"), QStringLiteral("mac2")});
-        QCOMPARE(std::set<DuplicateIndex::Row>(m2[0].begin(), m2[0].end()), (std::set<DuplicateIndex::Row>{&a, &b}));
+        auto m2 = index.add(&b, { QStringLiteral("005"), QStringLiteral("ip2"), QStringLiteral("mac2") });
+        QCOMPARE(std::set<DuplicateIndex::Row>(m2[0].begin(), m2[0].end()), (std::set<DuplicateIndex::Row> { &a, &b }));
         QVERIFY(m2[1].empty() && m2[2].empty());
         // The same reply again: every marked column of the new row, and the
         // IP and MAC of the first.
-        auto m3 = index.add(&c, {QStringLiteral("005"), QStringLiteral("ip2"), QStringLiteral("mac2")});
-        QCOMPARE(m3[0], std::vector<DuplicateIndex::Row>{&c});
-        QCOMPARE(std::set<DuplicateIndex::Row>(m3[1].begin(), m3[1].end()), (std::set<DuplicateIndex::Row>{&b, &c}));
-        QCOMPARE(std::set<DuplicateIndex::Row>(m3[2].begin(), m3[2].end()), (std::set<DuplicateIndex::Row>{&b, &c}));
+        auto m3 = index.add(&c, { QStringLiteral("005"), QStringLiteral("ip2"), QStringLiteral("mac2") });
+        QCOMPARE(m3[0], std::vector<DuplicateIndex::Row> { &c });
+        QCOMPARE(std::set<DuplicateIndex::Row>(m3[1].begin(), m3[1].end()), (std::set<DuplicateIndex::Row> { &b, &c }));
+        QCOMPARE(std::set<DuplicateIndex::Row>(m3[2].begin(), m3[2].end()), (std::set<DuplicateIndex::Row> { &b, &c }));
     }
 
     // A rewritten cell moves the row to another group without colouring;
@@ -99,29 +99,30 @@ private Q_SLOTS:
     {
         DuplicateIndex index;
         int a = 0, b = 0, c = 0;
-        index.add(&a, {QStringLiteral("001"), QStringLiteral("x"), QStringLiteral("m1")});
-        index.add(&b, {QStringLiteral("002"), QStringLiteral("y"), QStringLiteral("m2")});
+        index.add(&a, { QStringLiteral("001"), QStringLiteral("x"), QStringLiteral("m1") });
+        index.add(&b, { QStringLiteral("002"), QStringLiteral("y"), QStringLiteral("m2") });
         index.rename(&a, 0, QStringLiteral("002")); // both 002 now, no colour yet
-        auto m = index.add(&c, {QStringLiteral("002"), QStringLiteral("z"), QStringLiteral("m3")});
-        QCOMPARE(std::set<DuplicateIndex::Row>(m[0].begin(), m[0].end()), (std::set<DuplicateIndex::Row>{&a, &b, &c}));
+        auto m = index.add(&c, { QStringLiteral("002"), QStringLiteral("z"), QStringLiteral("m3") });
+        QCOMPARE(
+            std::set<DuplicateIndex::Row>(m[0].begin(), m[0].end()), (std::set<DuplicateIndex::Row> { &a, &b, &c }));
         // a leaves: 002 is now b and c, both coloured already.
         index.rename(&a, 0, QStringLiteral("009"));
         int d = 0;
-        m = index.add(&d, {QStringLiteral("002"), QStringLiteral("w"), QStringLiteral("m4")});
-        QCOMPARE(m[0], std::vector<DuplicateIndex::Row>{&d});
+        m = index.add(&d, { QStringLiteral("002"), QStringLiteral("w"), QStringLiteral("m4") });
+        QCOMPARE(m[0], std::vector<DuplicateIndex::Row> { &d });
     }
 
     void removeAndClear()
     {
         DuplicateIndex index;
         int a = 0, b = 0;
-        index.add(&a, {QStringLiteral("001"), QStringLiteral("x"), QStringLiteral("m")});
+        index.add(&a, { QStringLiteral("001"), QStringLiteral("x"), QStringLiteral("m") });
         index.remove(&a);
-        auto m = index.add(&b, {QStringLiteral("001"), QStringLiteral("x"), QStringLiteral("m")});
+        auto m = index.add(&b, { QStringLiteral("001"), QStringLiteral("x"), QStringLiteral("m") });
         QVERIFY2(m[0].empty(), "a removed row still counted");
         index.clear();
         QCOMPARE(index.size(), 0);
-        m = index.add(&a, {QStringLiteral("001"), QStringLiteral("x"), QStringLiteral("m")});
+        m = index.add(&a, { QStringLiteral("001"), QStringLiteral("x"), QStringLiteral("m") });
         QVERIFY2(m[0].empty(), "a cleared row still counted");
     }
 
@@ -142,7 +143,7 @@ private Q_SLOTS:
                     naive.rows[i].texts[size_t(k)] = t;
                     index.rename(key(i), k, t);
                 } else {
-                    addBoth(index, naive, coloured, {text(), text(), text()});
+                    addBoth(index, naive, coloured, { text(), text(), text() });
                 }
                 compare(naive, coloured);
             }

@@ -18,9 +18,9 @@ private Q_SLOTS:
         QCOMPARE(c.terminals[0].firmware, quint16(545));
         QCOMPARE(c.terminals[0].netMode, quint8(0xBB));
         QCOMPARE(c.terminals[2].id, quint16(9));
-        QCOMPARE(c.terminals[1].ip, (std::array<quint8, 4>{10, 0, 0, 255}));
-        QCOMPARE(c.terminals[2].ip, (std::array<quint8, 4>{10, 0, 1, 0}));
-        QCOMPARE(c.terminals[1].mac, (std::array<quint8, 6>{2, 0, 0, 0, 1, 0}));
+        QCOMPARE(c.terminals[1].ip, (std::array<quint8, 4> { 10, 0, 0, 255 }));
+        QCOMPARE(c.terminals[2].ip, (std::array<quint8, 4> { 10, 0, 1, 0 }));
+        QCOMPARE(c.terminals[1].mac, (std::array<quint8, 6> { 2, 0, 0, 0, 1, 0 }));
         QCOMPARE(c.terminals[3].id, quint16(7));
         QCOMPARE(c.terminals[3].fontState, quint8(0xAA));
         QCOMPARE(QByteArray(reinterpret_cast<const char *>(c.terminals[3].text.data())), QByteArray("KX-100"));

@@ -33,8 +33,8 @@ QList<QByteArray> datagrams()
         sim::TerminalState t;
         // Small ranges, so IDs, IPs and MACs repeat; some IDs of 4 digits.
         t.id = quint16(rng.bounded(2) ? rng.bounded(150) : 990 + rng.bounded(30));
-        t.ip = {10, 1, quint8(rng.bounded(2)), quint8(rng.bounded(200))};
-        t.mac = {2, 0, 0, 0, quint8(rng.bounded(2)), quint8(rng.bounded(220))};
+        t.ip = { 10, 1, quint8(rng.bounded(2)), quint8(rng.bounded(200)) };
+        t.mac = { 2, 0, 0, 0, quint8(rng.bounded(2)), quint8(rng.bounded(220)) };
         t.firmware = quint16(540 + rng.bounded(10));
         t.netMode = rng.bounded(3) == 0 ? 0xBB : 0xAA;
         t.fontState = rng.bounded(4) == 0 ? 0xAA : quint8(rng.bounded(256));
@@ -92,8 +92,8 @@ private:
         [&] {
             QTRY_COMPARE_WITH_TIMEOUT(ui->lineEdit_MachineNum->text().toInt(), replies, 10000);
             QTRY_VERIFY_WITH_TIMEOUT(list->header()->sortIndicatorOrder() == Qt::AscendingOrder
-                                         && list->header()->sortIndicatorSection() == 0,
-                                     3000);
+                    && list->header()->sortIndicatorSection() == 0,
+                3000);
         }();
         QTest::qWait(400); // layouts and fitting after the sort
 
@@ -132,11 +132,11 @@ private Q_SLOTS:
         QCOMPARE(batched.cells.size(), literal.cells.size());
         for (int i = 0; i < literal.cells.size(); ++i) {
             QVERIFY2(batched.cells[i] == literal.cells[i],
-                     qPrintable(QStringLiteral("row %1, %2 of column %3: %4 instead of %5")
-                                    .arg(i / 64)
-                                    .arg(i % 2 ? QStringLiteral("colour") : QStringLiteral("text"))
-                                    .arg((i % 64) / 2)
-                                    .arg(batched.cells[i], literal.cells[i])));
+                qPrintable(QStringLiteral("row %1, %2 of column %3: %4 instead of %5")
+                               .arg(i / 64)
+                               .arg(i % 2 ? QStringLiteral("colour") : QStringLiteral("text"))
+                               .arg((i % 64) / 2)
+                               .arg(batched.cells[i], literal.cells[i])));
         }
         QCOMPARE(batched.widths, literal.widths);
         QCOMPARE(batched.sortColumn, literal.sortColumn);

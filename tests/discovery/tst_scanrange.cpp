@@ -21,7 +21,7 @@ private:
 private Q_SLOTS:
     void defaultRange()
     {
-        const ScanFields f{192, 168, 1, 1, 192, 168, 1, 255};
+        const ScanFields f { 192, 168, 1, 1, 192, 168, 1, 255 };
         QCOMPARE(scanAddressCount(f), 255);
         QCOMPARE(scanProgressMaximum(255), 253);
         const QList<QByteArray> a = addresses(f);
@@ -33,19 +33,19 @@ private Q_SLOTS:
 
     void acrossOctet3()
     {
-        const ScanFields f{10, 0, 1, 250, 0, 0, 2, 5};
+        const ScanFields f { 10, 0, 1, 250, 0, 0, 2, 5 };
         QCOMPARE(scanAddressCount(f), 11);
-        QCOMPARE(addresses(f), (QList<QByteArray>{"10.0.1.250", "10.0.1.251", "10.0.1.252", "10.0.1.253", "10.0.1.254",
-                                                  "10.0.2.0", "10.0.2.1", "10.0.2.2", "10.0.2.3", "10.0.2.4",
-                                                  "10.0.2.5"}));
+        QCOMPARE(addresses(f),
+            (QList<QByteArray> { "10.0.1.250", "10.0.1.251", "10.0.1.252", "10.0.1.253", "10.0.1.254", "10.0.2.0",
+                "10.0.2.1", "10.0.2.2", "10.0.2.3", "10.0.2.4", "10.0.2.5" }));
     }
 
     void startEqualsEnd()
     {
-        const ScanFields f{192, 168, 3, 7, 192, 168, 3, 7};
+        const ScanFields f { 192, 168, 3, 7, 192, 168, 3, 7 };
         QCOMPARE(scanAddressCount(f), 1);
         QCOMPARE(scanProgressMaximum(1), -1);
-        QCOMPARE(addresses(f), QList<QByteArray>{"192.168.3.7"});
+        QCOMPARE(addresses(f), QList<QByteArray> { "192.168.3.7" });
     }
 
     void endBeforeStart_data()
@@ -61,7 +61,7 @@ private Q_SLOTS:
         QFETCH(int, e3);
         QFETCH(int, e4);
         QFETCH(int, count);
-        const ScanFields f{192, 168, 3, 7, 192, 168, e3, e4};
+        const ScanFields f { 192, 168, 3, 7, 192, 168, e3, e4 };
         QCOMPARE(scanAddressCount(f), count);
         QVERIFY(addresses(f).isEmpty());
     }
@@ -70,25 +70,25 @@ private Q_SLOTS:
     // does not parse when sent.
     void octetsOutOfRange()
     {
-        const ScanFields f{192, 168, 300, 1, 0, 0, 300, 2};
+        const ScanFields f { 192, 168, 300, 1, 0, 0, 300, 2 };
         QCOMPARE(scanStepAddress(f, 0), QByteArray("192.168.300.1"));
-        const ScanFields negative{-1, 168, 1, 1, 0, 0, 1, 1};
+        const ScanFields negative { -1, 168, 1, 1, 0, 0, 1, 1 };
         QCOMPARE(scanStepAddress(negative, 0), QByteArray("-1.168.1.1"));
-        const ScanFields big{1, 2, 3, 1000, 0, 0, 3, 1000};
+        const ScanFields big { 1, 2, 3, 1000, 0, 0, 3, 1000 };
         QCOMPARE(scanStepAddress(big, 0), QByteArray("1.2.6.235"));
     }
 
     // Only octets 3 and 4 of the end address count.
     void endOctets1And2Ignored()
     {
-        const ScanFields a{192, 168, 1, 1, 10, 20, 1, 3};
-        const ScanFields b{192, 168, 1, 1, 192, 168, 1, 3};
+        const ScanFields a { 192, 168, 1, 1, 10, 20, 1, 3 };
+        const ScanFields b { 192, 168, 1, 1, 192, 168, 1, 3 };
         QCOMPARE(addresses(a), addresses(b));
     }
 
     void absurdFieldsDoNotOverflow()
     {
-        const ScanFields f{0, 0, INT_MIN, INT_MIN, 0, 0, INT_MAX, INT_MAX};
+        const ScanFields f { 0, 0, INT_MIN, INT_MIN, 0, 0, INT_MAX, INT_MAX };
         QCOMPARE(scanAddressCount(f), INT_MAX);
         QVERIFY(!scanStepAddress(f, 5).isEmpty());
     }

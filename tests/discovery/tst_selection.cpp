@@ -15,11 +15,14 @@ private Q_SLOTS:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QStringList>("fields");
         QTest::newRow("padded") << QStringLiteral("192.168.001.010")
-                                << QStringList{QStringLiteral("192"), QStringLiteral("168"), QStringLiteral("1"), QStringLiteral("10")};
+                                << QStringList { QStringLiteral("192"), QStringLiteral("168"), QStringLiteral("1"),
+                                       QStringLiteral("10") };
         QTest::newRow("plain") << QStringLiteral("10.0.0.1")
-                               << QStringList{QStringLiteral("10"), QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("1")};
+                               << QStringList { QStringLiteral("10"), QStringLiteral("0"), QStringLiteral("0"),
+                                      QStringLiteral("1") };
         QTest::newRow("trailing text") << QStringLiteral("1.2.3.4x")
-                                       << QStringList{QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4")};
+                                       << QStringList { QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"),
+                                              QStringLiteral("4") };
         QTest::newRow("three numbers") << QStringLiteral("1.2.3") << QStringList(4, QString());
         QTest::newRow("empty") << QString() << QStringList(4, QString());
         QTest::newRow("words") << QStringLiteral("unknow") << QStringList(4, QString());

@@ -42,18 +42,18 @@ private Q_SLOTS:
     void zeroReply()
     {
         const StatusRow row = decodeStatusReply(reply());
-        const QStringList expected{
-            QStringLiteral("000"), QStringLiteral("000.000.000.000"), QStringLiteral("000.000.000.000"),
-            QStringLiteral("000.000.000.000"), QStringLiteral("00:00:00:00:00:00"), QStringLiteral("000.000.000.000"),
-            QStringLiteral("---No"), QStringLiteral("---No"), QStringLiteral("0"), QStringLiteral("LAN---"),
-            QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("unknow"), QStringLiteral("OFF"),
-            QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0"), QString(), QStringLiteral("0"),
-            QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("Manual"),
-            QStringLiteral("000.000.000.000"), QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0"),
-            QStringLiteral("000.000.000.000"), QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("OPEN"),
-            QStringLiteral("0")};
+        const QStringList expected { QStringLiteral("000"), QStringLiteral("000.000.000.000"),
+            QStringLiteral("000.000.000.000"), QStringLiteral("000.000.000.000"), QStringLiteral("00:00:00:00:00:00"),
+            QStringLiteral("000.000.000.000"), QStringLiteral("---No"), QStringLiteral("---No"), QStringLiteral("0"),
+            QStringLiteral("LAN---"), QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("unknow"),
+            QStringLiteral("OFF"), QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0"), QString(),
+            QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0"),
+            QStringLiteral("Manual"), QStringLiteral("000.000.000.000"), QStringLiteral("0"), QStringLiteral("0"),
+            QStringLiteral("0"), QStringLiteral("000.000.000.000"), QStringLiteral("0"), QStringLiteral("0"),
+            QStringLiteral("OPEN"), QStringLiteral("0") };
         for (int c = 0; c < TerminalListColumns; ++c)
-            QVERIFY2(row.texts[size_t(c)] == expected[c], qPrintable(QStringLiteral("column %1: %2").arg(c).arg(row.texts[size_t(c)])));
+            QVERIFY2(row.texts[size_t(c)] == expected[c],
+                qPrintable(QStringLiteral("column %1: %2").arg(c).arg(row.texts[size_t(c)])));
         QVERIFY(!row.wanMode);
         QVERIFY(!row.fontMarked);
     }
@@ -69,12 +69,12 @@ private Q_SLOTS:
         t.dhcp = 1;
         t.link = 2;
         t.firmware = 0x0221; // 545
-        t.ip = {192, 168, 1, 10};
-        t.gateway = {192, 168, 1, 254};
-        t.mask = {255, 255, 255, 0};
-        t.server = {10, 0, 0, 1};
-        t.mac = {0x02, 0xAB, 0x0C, 0xDE, 0xF0, 0x01};
-        t.capture = {10, 0, 0, 7};
+        t.ip = { 192, 168, 1, 10 };
+        t.gateway = { 192, 168, 1, 254 };
+        t.mask = { 255, 255, 255, 0 };
+        t.server = { 10, 0, 0, 1 };
+        t.mac = { 0x02, 0xAB, 0x0C, 0xDE, 0xF0, 0x01 };
+        t.capture = { 10, 0, 0, 7 };
         t.host1 = 300;
         t.netMode = 0xBB;
         const QByteArray model("KX-200");
@@ -92,7 +92,7 @@ private Q_SLOTS:
         t.bootState = 5;
         t.host2 = 65535;
         t.host3 = 258;
-        t.server2 = {172, 16, 0, 2};
+        t.server2 = { 172, 16, 0, 2 };
         t.ringSwitch = 0;
         t.maxVolume = 14;
 
@@ -100,18 +100,18 @@ private Q_SLOTS:
         QCOMPARE(d.size(), 102);
         QVERIFY(isStatusReply(d));
         const StatusRow row = decodeStatusReply(d);
-        const QStringList expected{
-            QStringLiteral("4660"), QStringLiteral("192.168.001.010"), QStringLiteral("255.255.255.000"),
-            QStringLiteral("192.168.001.254"), QStringLiteral("02:AB:0C:DE:F0:01"), QStringLiteral("010.000.000.001"),
-            QStringLiteral("-Wait-"), QStringLiteral("Yes--"), QStringLiteral("9"), QStringLiteral("---WAN"),
-            QStringLiteral("545"), QStringLiteral("3"), QStringLiteral("unknow"), QStringLiteral("ON"),
-            QStringLiteral("300"), QStringLiteral("65535"), QStringLiteral("258"), QStringLiteral("KX-200"),
-            QStringLiteral("11"), QStringLiteral("12"), QStringLiteral("16000"), QStringLiteral("8000"),
-            QStringLiteral("Automatic"), QStringLiteral("010.000.000.007"), QStringLiteral("2"), QStringLiteral("1"),
-            QStringLiteral("4"), QStringLiteral("172.016.000.002"), QStringLiteral("aa"), QStringLiteral("5"),
-            QStringLiteral("CLOSE"), QStringLiteral("14")};
+        const QStringList expected { QStringLiteral("4660"), QStringLiteral("192.168.001.010"),
+            QStringLiteral("255.255.255.000"), QStringLiteral("192.168.001.254"), QStringLiteral("02:AB:0C:DE:F0:01"),
+            QStringLiteral("010.000.000.001"), QStringLiteral("-Wait-"), QStringLiteral("Yes--"), QStringLiteral("9"),
+            QStringLiteral("---WAN"), QStringLiteral("545"), QStringLiteral("3"), QStringLiteral("unknow"),
+            QStringLiteral("ON"), QStringLiteral("300"), QStringLiteral("65535"), QStringLiteral("258"),
+            QStringLiteral("KX-200"), QStringLiteral("11"), QStringLiteral("12"), QStringLiteral("16000"),
+            QStringLiteral("8000"), QStringLiteral("Automatic"), QStringLiteral("010.000.000.007"), QStringLiteral("2"),
+            QStringLiteral("1"), QStringLiteral("4"), QStringLiteral("172.016.000.002"), QStringLiteral("aa"),
+            QStringLiteral("5"), QStringLiteral("CLOSE"), QStringLiteral("14") };
         for (int c = 0; c < TerminalListColumns; ++c)
-            QVERIFY2(row.texts[size_t(c)] == expected[c], qPrintable(QStringLiteral("column %1: %2").arg(c).arg(row.texts[size_t(c)])));
+            QVERIFY2(row.texts[size_t(c)] == expected[c],
+                qPrintable(QStringLiteral("column %1: %2").arg(c).arg(row.texts[size_t(c)])));
         QVERIFY(row.wanMode);
         QVERIFY(row.fontMarked);
     }

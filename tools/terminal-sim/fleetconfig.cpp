@@ -12,16 +12,15 @@ namespace {
 bool parseNumber(const QString &v, unsigned maxValue, unsigned &out)
 {
     bool ok = false;
-    const unsigned n = v.startsWith(QLatin1String("0x"), Qt::CaseInsensitive) ? v.mid(2).toUInt(&ok, 16)
-                                                                                : v.toUInt(&ok, 10);
+    const unsigned n
+        = v.startsWith(QLatin1String("0x"), Qt::CaseInsensitive) ? v.mid(2).toUInt(&ok, 16) : v.toUInt(&ok, 10);
     if (!ok || n > maxValue)
         return false;
     out = n;
     return true;
 }
 
-template <size_t N>
-bool parseBytes(const QString &v, QChar sep, int base, std::array<quint8, N> &out)
+template <size_t N> bool parseBytes(const QString &v, QChar sep, int base, std::array<quint8, N> &out)
 {
     const QStringList parts = v.split(sep);
     if (parts.size() != int(N))
@@ -38,8 +37,7 @@ bool parseBytes(const QString &v, QChar sep, int base, std::array<quint8, N> &ou
 
 using Setter = std::function<bool(TerminalState &, const QString &)>;
 
-template <typename T>
-Setter number(T TerminalState::*field, unsigned maxValue)
+template <typename T> Setter number(T TerminalState::*field, unsigned maxValue)
 {
     return [field, maxValue](TerminalState &t, const QString &v) {
         unsigned n = 0;
@@ -57,60 +55,60 @@ Setter address(std::array<quint8, 4> TerminalState::*field)
 
 const QHash<QString, Setter> &setters()
 {
-    static const QHash<QString, Setter> table{
-        {QStringLiteral("id"), number(&TerminalState::id, 0xFFFF)},
-        {QStringLiteral("volume"), number(&TerminalState::volume, 0xFF)},
-        {QStringLiteral("type"), number(&TerminalState::deviceType, 0xFF)},
-        {QStringLiteral("dhcp"), number(&TerminalState::dhcp, 0xFF)},
-        {QStringLiteral("link"), number(&TerminalState::link, 0xFF)},
-        {QStringLiteral("firmware"), number(&TerminalState::firmware, 0xFFFF)},
-        {QStringLiteral("ip"), address(&TerminalState::ip)},
-        {QStringLiteral("gateway"), address(&TerminalState::gateway)},
-        {QStringLiteral("mask"), address(&TerminalState::mask)},
-        {QStringLiteral("server"), address(&TerminalState::server)},
-        {QStringLiteral("mac"),
-         [](TerminalState &t, const QString &v) { return parseBytes(v, QLatin1Char(':'), 16, t.mac); }},
-        {QStringLiteral("capture"), address(&TerminalState::capture)},
-        {QStringLiteral("host1"), number(&TerminalState::host1, 0xFFFF)},
-        {QStringLiteral("netmode"),
-         [](TerminalState &t, const QString &v) {
-             if (v.compare(QLatin1String("wan"), Qt::CaseInsensitive) == 0) {
-                 t.netMode = 0xBB;
-                 return true;
-             }
-             if (v.compare(QLatin1String("lan"), Qt::CaseInsensitive) == 0) {
-                 t.netMode = 0xAA;
-                 return true;
-             }
-             unsigned n = 0;
-             if (!parseNumber(v, 0xFF, n))
-                 return false;
-             t.netMode = quint8(n);
-             return true;
-         }},
-        {QStringLiteral("text"),
-         [](TerminalState &t, const QString &v) {
-             const QByteArray bytes = v.toLocal8Bit();
-             t.text.fill(0);
-             std::copy_n(bytes.constData(), qMin<qsizetype>(bytes.size(), 16), t.text.begin());
-             return true;
-         }},
-        {QStringLiteral("gain"), number(&TerminalState::gain, 0xFF)},
-        {QStringLiteral("delay"), number(&TerminalState::delay, 0xFF)},
-        {QStringLiteral("lanrate"), number(&TerminalState::lanRate, 0xFFFF)},
-        {QStringLiteral("wanrate"), number(&TerminalState::wanRate, 0xFFFF)},
-        {QStringLiteral("autoanswer"), number(&TerminalState::autoAnswer, 0xFF)},
-        {QStringLiteral("amplifier"), number(&TerminalState::amplifier, 0xFF)},
-        {QStringLiteral("extaudio"), number(&TerminalState::extAudio, 0xFF)},
-        {QStringLiteral("micmode"), number(&TerminalState::micMode, 0xFF)},
-        {QStringLiteral("group"), number(&TerminalState::group, 0xFF)},
-        {QStringLiteral("font"), number(&TerminalState::fontState, 0xFF)},
-        {QStringLiteral("boot"), number(&TerminalState::bootState, 0xFF)},
-        {QStringLiteral("host2"), number(&TerminalState::host2, 0xFFFF)},
-        {QStringLiteral("host3"), number(&TerminalState::host3, 0xFFFF)},
-        {QStringLiteral("server2"), address(&TerminalState::server2)},
-        {QStringLiteral("ring"), number(&TerminalState::ringSwitch, 0xFF)},
-        {QStringLiteral("maxvolume"), number(&TerminalState::maxVolume, 0xFF)},
+    static const QHash<QString, Setter> table {
+        { QStringLiteral("id"), number(&TerminalState::id, 0xFFFF) },
+        { QStringLiteral("volume"), number(&TerminalState::volume, 0xFF) },
+        { QStringLiteral("type"), number(&TerminalState::deviceType, 0xFF) },
+        { QStringLiteral("dhcp"), number(&TerminalState::dhcp, 0xFF) },
+        { QStringLiteral("link"), number(&TerminalState::link, 0xFF) },
+        { QStringLiteral("firmware"), number(&TerminalState::firmware, 0xFFFF) },
+        { QStringLiteral("ip"), address(&TerminalState::ip) },
+        { QStringLiteral("gateway"), address(&TerminalState::gateway) },
+        { QStringLiteral("mask"), address(&TerminalState::mask) },
+        { QStringLiteral("server"), address(&TerminalState::server) },
+        { QStringLiteral("mac"),
+            [](TerminalState &t, const QString &v) { return parseBytes(v, QLatin1Char(':'), 16, t.mac); } },
+        { QStringLiteral("capture"), address(&TerminalState::capture) },
+        { QStringLiteral("host1"), number(&TerminalState::host1, 0xFFFF) },
+        { QStringLiteral("netmode"),
+            [](TerminalState &t, const QString &v) {
+                if (v.compare(QLatin1String("wan"), Qt::CaseInsensitive) == 0) {
+                    t.netMode = 0xBB;
+                    return true;
+                }
+                if (v.compare(QLatin1String("lan"), Qt::CaseInsensitive) == 0) {
+                    t.netMode = 0xAA;
+                    return true;
+                }
+                unsigned n = 0;
+                if (!parseNumber(v, 0xFF, n))
+                    return false;
+                t.netMode = quint8(n);
+                return true;
+            } },
+        { QStringLiteral("text"),
+            [](TerminalState &t, const QString &v) {
+                const QByteArray bytes = v.toLocal8Bit();
+                t.text.fill(0);
+                std::copy_n(bytes.constData(), qMin<qsizetype>(bytes.size(), 16), t.text.begin());
+                return true;
+            } },
+        { QStringLiteral("gain"), number(&TerminalState::gain, 0xFF) },
+        { QStringLiteral("delay"), number(&TerminalState::delay, 0xFF) },
+        { QStringLiteral("lanrate"), number(&TerminalState::lanRate, 0xFFFF) },
+        { QStringLiteral("wanrate"), number(&TerminalState::wanRate, 0xFFFF) },
+        { QStringLiteral("autoanswer"), number(&TerminalState::autoAnswer, 0xFF) },
+        { QStringLiteral("amplifier"), number(&TerminalState::amplifier, 0xFF) },
+        { QStringLiteral("extaudio"), number(&TerminalState::extAudio, 0xFF) },
+        { QStringLiteral("micmode"), number(&TerminalState::micMode, 0xFF) },
+        { QStringLiteral("group"), number(&TerminalState::group, 0xFF) },
+        { QStringLiteral("font"), number(&TerminalState::fontState, 0xFF) },
+        { QStringLiteral("boot"), number(&TerminalState::bootState, 0xFF) },
+        { QStringLiteral("host2"), number(&TerminalState::host2, 0xFFFF) },
+        { QStringLiteral("host3"), number(&TerminalState::host3, 0xFFFF) },
+        { QStringLiteral("server2"), address(&TerminalState::server2) },
+        { QStringLiteral("ring"), number(&TerminalState::ringSwitch, 0xFF) },
+        { QStringLiteral("maxvolume"), number(&TerminalState::maxVolume, 0xFF) },
     };
     return table;
 }
@@ -119,15 +117,13 @@ const QHash<QString, Setter> &setters()
 
 std::array<quint8, 4> nextAddress(std::array<quint8, 4> a)
 {
-    for (int i = 3; i >= 0 && ++a[size_t(i)] == 0; --i) {
-    }
+    for (int i = 3; i >= 0 && ++a[size_t(i)] == 0; --i) { }
     return a;
 }
 
 std::array<quint8, 6> nextMac(std::array<quint8, 6> m)
 {
-    for (int i = 5; i >= 0 && ++m[size_t(i)] == 0; --i) {
-    }
+    for (int i = 5; i >= 0 && ++m[size_t(i)] == 0; --i) { }
     return m;
 }
 

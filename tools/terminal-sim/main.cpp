@@ -46,7 +46,7 @@ bool isQuery(const QByteArray &d)
 
 qint64 monotonicNs()
 {
-    timespec ts{};
+    timespec ts {};
     clock_gettime(CLOCK_MONOTONIC, &ts);
     return qint64(ts.tv_sec) * 1000000000 + ts.tv_nsec;
 }
@@ -55,7 +55,7 @@ qint64 monotonicNs()
 // buffer: wait until the socket takes the datagram.
 bool sendAll(int fd, const QByteArray &data, const QHostAddress &to, quint16 port)
 {
-    sockaddr_in sa{};
+    sockaddr_in sa {};
     sa.sin_family = AF_INET;
     sa.sin_port = htons(port);
     sa.sin_addr.s_addr = htonl(to.toIPv4Address());
@@ -64,7 +64,7 @@ bool sendAll(int fd, const QByteArray &data, const QHostAddress &to, quint16 por
             return true;
         if (errno != EAGAIN && errno != EWOULDBLOCK && errno != ENOBUFS && errno != EINTR)
             return false;
-        pollfd p{fd, POLLOUT, 0};
+        pollfd p { fd, POLLOUT, 0 };
         ::poll(&p, 1, 10);
     }
     return false;
@@ -74,7 +74,10 @@ class Simulator
 {
 public:
     Simulator(std::vector<sim::TerminalState> terminals, QFile &log, bool logLocal, bool lanOnly)
-        : m_terminals(std::move(terminals)), m_log(log), m_logLocal(logLocal), m_lanOnly(lanOnly)
+        : m_terminals(std::move(terminals))
+        , m_log(log)
+        , m_logLocal(logLocal)
+        , m_lanOnly(lanOnly)
     {
     }
 
@@ -107,7 +110,7 @@ private:
             QUdpSocket *raw = socket.get();
             if (!raw->bind(QHostAddress(ip), WanPort, QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint)) {
                 std::fprintf(stderr, "WAN bind to %s:%u failed (%s); terminals there answer LAN queries only\n",
-                             qPrintable(QHostAddress(ip).toString()), WanPort, qPrintable(raw->errorString()));
+                    qPrintable(QHostAddress(ip).toString()), WanPort, qPrintable(raw->errorString()));
                 m_wan.emplace(ip, nullptr);
                 continue;
             }
@@ -119,7 +122,7 @@ private:
     void logDatagram(const QNetworkDatagram &d, const QHostAddress &local, quint16 localPort)
     {
         QByteArray line = d.data().toHex(' ') + ' ' + d.senderAddress().toString().toLatin1() + ' '
-                          + QByteArray::number(d.senderPort());
+            + QByteArray::number(d.senderPort());
         if (m_logLocal)
             line += " to " + local.toString().toLatin1() + ':' + QByteArray::number(localPort);
         m_log.write(line + '\n');
@@ -129,8 +132,8 @@ private:
     {
         while (m_lan.hasPendingDatagrams()) {
             const QNetworkDatagram d = m_lan.receiveDatagram();
-            const QHostAddress local = d.destinationAddress().isNull() ? QHostAddress(QLatin1String(Group))
-                                                                       : d.destinationAddress();
+            const QHostAddress local
+                = d.destinationAddress().isNull() ? QHostAddress(QLatin1String(Group)) : d.destinationAddress();
             logDatagram(d, local, LanPort);
             std::vector<size_t> all(m_terminals.size());
             for (size_t i = 0; i < all.size(); ++i)
@@ -193,16 +196,17 @@ int main(int argc, char *argv[])
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Plays a fleet of terminals for the maintenance tool."));
     parser.addHelpOption();
-    const QCommandLineOption configOption(QStringLiteral("config"), QStringLiteral("fleet file"), QStringLiteral("file"));
-    const QCommandLineOption logOption(QStringLiteral("log"), QStringLiteral("log file (default stdout)"),
-                                       QStringLiteral("file"));
+    const QCommandLineOption configOption(
+        QStringLiteral("config"), QStringLiteral("fleet file"), QStringLiteral("file"));
+    const QCommandLineOption logOption(
+        QStringLiteral("log"), QStringLiteral("log file (default stdout)"), QStringLiteral("file"));
     const QCommandLineOption secondsOption(QStringLiteral("seconds"), QStringLiteral("run time limit (default 60)"),
-                                           QStringLiteral("s"), QStringLiteral("60"));
+        QStringLiteral("s"), QStringLiteral("60"));
     const QCommandLineOption logLocalOption(QStringLiteral("log-local"),
-                                            QStringLiteral("append \" to <address>:<port>\" (where it arrived) to each log line"));
-    const QCommandLineOption lanOnlyOption(QStringLiteral("lan-only"),
-                                           QStringLiteral("no WAN sockets: the terminals answer LAN queries only"));
-    parser.addOptions({configOption, logOption, secondsOption, logLocalOption, lanOnlyOption});
+        QStringLiteral("append \" to <address>:<port>\" (where it arrived) to each log line"));
+    const QCommandLineOption lanOnlyOption(
+        QStringLiteral("lan-only"), QStringLiteral("no WAN sockets: the terminals answer LAN queries only"));
+    parser.addOptions({ configOption, logOption, secondsOption, logLocalOption, lanOnlyOption });
     parser.process(app);
 
     if (!parser.isSet(configOption)) {

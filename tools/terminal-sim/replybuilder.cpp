@@ -6,8 +6,7 @@ namespace sim {
 
 namespace {
 
-template <size_t N>
-void put(QByteArray &out, int offset, const std::array<quint8, N> &bytes)
+template <size_t N> void put(QByteArray &out, int offset, const std::array<quint8, N> &bytes)
 {
     std::copy(bytes.begin(), bytes.end(), out.begin() + offset);
 }
