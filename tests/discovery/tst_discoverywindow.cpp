@@ -381,12 +381,15 @@ private Q_SLOTS:
         }
         QCOMPARE(seen, expected);
 
-        // Paced by the 5 ms timer: no two steps together, none far apart.
+        // Paced by the 5 ms timer. Single ticks jitter (a late tick is
+        // followed by an early one), so the pace is taken over all steps:
+        // five intervals take at least 20 ms, and a typical one is short.
+        const qint64 totalUs = (stepTimes.last() - stepTimes.first()) / 1000;
+        QVERIFY2(totalUs >= 20000, qPrintable(QStringLiteral("5 steps in %1 us").arg(totalUs)));
         QList<qint64> gaps;
         for (int i = 1; i < stepTimes.size(); ++i)
             gaps << (stepTimes[i] - stepTimes[i - 1]) / 1000;
         std::sort(gaps.begin(), gaps.end());
-        QVERIFY2(gaps.first() >= 3000, qPrintable(QStringLiteral("steps %1 us apart").arg(gaps.first())));
         QVERIFY2(gaps.at(gaps.size() / 2) <= 30000,
             qPrintable(QStringLiteral("median step %1 us").arg(gaps.at(gaps.size() / 2))));
 
