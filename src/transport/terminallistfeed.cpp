@@ -44,8 +44,12 @@ public:
 
     void setData(int column, int role, const QVariant &value) override
     {
-        if ((role == Qt::DisplayRole || role == Qt::EditRole) && column >= 0 && column < TerminalListColumns)
+        if ((role == Qt::DisplayRole || role == Qt::EditRole) && column >= 0 && column < TerminalListColumns) {
             m_texts[size_t(column)] = value.toString();
+            // A number compares as a number in the stock comparison.
+            if (value.userType() != QMetaType::QString)
+                m_onlyTexts = false;
+        }
         QTreeWidgetItem::setData(column, role, value);
     }
 
@@ -55,11 +59,15 @@ public:
         const int column = view ? view->sortColumn() : 0;
         if (other.type() != RowType || column < 0 || column >= TerminalListColumns)
             return QTreeWidgetItem::operator<(other);
-        return m_texts[size_t(column)] < static_cast<const TerminalRowItem &>(other).m_texts[size_t(column)];
+        const auto &row = static_cast<const TerminalRowItem &>(other);
+        if (!m_onlyTexts || !row.m_onlyTexts)
+            return QTreeWidgetItem::operator<(other);
+        return m_texts[size_t(column)] < row.m_texts[size_t(column)];
     }
 
 private:
     std::array<QString, TerminalListColumns> m_texts;
+    bool m_onlyTexts = true;
 };
 
 } // namespace
