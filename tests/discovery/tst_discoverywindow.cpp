@@ -447,19 +447,29 @@ private Q_SLOTS:
     void notRepliesAddNoRow_data()
     {
         QTest::addColumn<QByteArray>("datagram");
-        QTest::newRow("empty") << QByteArray();
-        QTest::newRow("query") << QByteArray::fromHex("aa02f2000000");
-        QTest::newRow("kind fe") << QByteArray::fromHex("aafe") + QByteArray(100, '\0');
-        QTest::newRow("huge") << QByteArray(65507, char(0xAA));
+        QTest::addColumn<bool>("wan");
+        const QList<std::pair<const char *, QByteArray>> kinds {
+            { "empty", QByteArray() },
+            { "query", QByteArray::fromHex("aa02f2000000") },
+            { "kind fe", QByteArray::fromHex("aafe") + QByteArray(100, '\0') },
+            { "largest", QByteArray(65507, char(0xAA)) },
+        };
+        for (const auto &k : kinds) {
+            QTest::addRow("LAN %s", k.first) << k.second << false;
+            QTest::addRow("WAN %s", k.first) << k.second << true;
+        }
     }
     void notRepliesAddNoRow()
     {
         QFETCH(QByteArray, datagram);
+        QFETCH(bool, wan);
         ToolForKX window;
         Ui::ToolForKX *ui = window.form();
-        sendToTool(datagram, 12682);
+        ui->checkBox_Wan->setChecked(wan);
+        const quint16 port = wan ? 12685 : 12682;
+        sendToTool(datagram, port);
         QByteArray zeroReply = QByteArray::fromHex("aafd") + QByteArray(100, '\0');
-        sendToTool(zeroReply, 12682);
+        sendToTool(zeroReply, port);
         QTRY_COMPARE_WITH_TIMEOUT(ui->treeWidget->topLevelItemCount(), 1, 3000);
         QTest::qWait(100);
         QCOMPARE(ui->treeWidget->topLevelItemCount(), 1);
