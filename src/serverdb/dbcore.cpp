@@ -403,8 +403,12 @@ void traceRow(sqlite3_stmt *insert, int rc)
     if (!lcServerdb().isDebugEnabled())
         return;
     char *sql = sqlite3_expanded_sql(insert);
-    qCDebug(lcServerdb) << "LIST>>rc =" << rc << "===>" << (sql ? sql : "");
+    // A name of megabytes would flood the debug output.
+    QByteArray text(sql ? sql : "");
     sqlite3_free(sql);
+    if (text.size() > 1000)
+        text = text.left(1000) + "...";
+    qCDebug(lcServerdb) << "LIST>>rc =" << rc << "===>" << text.constData();
 }
 
 bool copyTable(sqlite3 *src, sqlite3 *out, const CopyPlan &plan, TableCopyResult *result,
