@@ -77,8 +77,9 @@ private:
     {
         auto *list = w<QTreeWidget>(window, "treeWidget");
         list->scrollToItem(item);
-        const QRect rect = list->visualItemRect(item);
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
+        // Into the ID cell: a row can be far wider than the viewport.
+        const QPoint at(list->header()->sectionViewportPosition(0) + 4, list->visualItemRect(item).center().y());
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
     }
 
 private Q_SLOTS:
@@ -320,6 +321,23 @@ private Q_SLOTS:
         w<QLineEdit>(window.get(), "lineEdit_Serverdb")->setText(m_dir->filePath(u("none.db")));
         QTest::mouseClick(convert, Qt::LeftButton);
         QCOMPARE(m_messages.takeLast(), u("请将423以下版本数据库复制到当前目录下，数据库名称必须为:Velmora.db"));
+    }
+
+    void hugeNameIsListedAndDeleted()
+    {
+        const QByteArray huge = QByteArray("名").repeated(1 << 20);
+        QVERIFY(fixtures::insert(m_db, "Terminal", {terminal(77, QByteArray("ip77"), QByteArray("mac77"), huge)}));
+        auto window = openOn(m_db);
+        auto *list = w<QTreeWidget>(window.get(), "treeWidget");
+        QCOMPARE(list->topLevelItemCount(), 7);
+        const auto found = list->findItems(u("77"), Qt::MatchExactly, 0);
+        QCOMPARE(found.size(), 1);
+        QCOMPARE(found[0]->text(9).size(), qsizetype(1 << 20));
+        selectRow(window.get(), found[0]);
+        QCOMPARE(list->selectedItems(), found);
+        w<QCheckBox>(window.get(), "checkBox_SetDB")->click();
+        QTest::mouseClick(w<QPushButton>(window.get(), "but_SetDB_Delete"), Qt::LeftButton);
+        QCOMPARE(list->topLevelItemCount(), 6);
     }
 
     void windowsAreIndependent()
