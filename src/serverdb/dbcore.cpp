@@ -242,7 +242,7 @@ QString serverIpText(const StoredValue &value)
 
 // ---------------------------------------------------------------- delete
 
-DeleteResult deleteTerminalRows(const QString &path, const std::array<StoredValue, 4> &key)
+DeleteResult deleteTerminalRows(const QString &path, const TerminalKey &key)
 {
     DeleteResult result;
     if (!QFileInfo(path).isFile()) {

@@ -75,11 +75,13 @@ QString oldFormatText();
 // in the system's 8-bit code page, everything else is read as Latin-1.
 QString cellText(int column, const QByteArray &bytes);
 
+// Stored values of ID, IP, MAC and Name, in the order of kKeyColumns. A
+// column the table lacks reads as NULL.
+using TerminalKey = std::array<StoredValue, 4>;
+
 struct TerminalRow {
     std::array<QString, kTerminalColumns> texts;
-    // Stored values of ID, IP, MAC and Name, in the order of kKeyColumns.
-    // A column the table lacks reads as NULL.
-    std::array<StoredValue, 4> key;
+    TerminalKey key;
 };
 
 struct TerminalListing {
@@ -122,7 +124,7 @@ struct DeleteResult {
 
 // Deletes every Terminal row whose ID, IP, MAC and Name equal the stored
 // values (NULL matches NULL); rows that differ only elsewhere go together.
-DeleteResult deleteTerminalRows(const QString &path, const std::array<StoredValue, 4> &key);
+DeleteResult deleteTerminalRows(const QString &path, const TerminalKey &key);
 
 // "<folder>/Velmora_yyyy_MM_dd_hh_mm_ss<suffix>".
 QString backupFileName(const QString &folder, const QDateTime &when, const QString &suffix);
@@ -182,3 +184,4 @@ ConversionResult convertDatabase(const QString &sourcePath, const QString &refer
 } // namespace quenzal::serverdb
 
 Q_DECLARE_METATYPE(quenzal::serverdb::StoredValue)
+Q_DECLARE_METATYPE(quenzal::serverdb::TerminalKey)

@@ -17,12 +17,6 @@ const QString kDefaultPath = QStringLiteral("C:/IP-SERVER/Velmora.db");
 const QString kReferenceDb = QStringLiteral("LS_New.db");
 const QString kOutputDb = QStringLiteral("Velmora_new.db");
 
-void setKeyValues(QTreeWidgetItem *item, const std::array<StoredValue, 4> &key)
-{
-    for (std::size_t k = 0; k < kKeyColumns.size(); ++k)
-        item->setData(kKeyColumns[k], Serverdb::StoredValueRole, QVariant::fromValue(key[k]));
-}
-
 QString conversionMessage(const ConversionResult &r)
 {
     switch (r.status) {
@@ -93,10 +87,8 @@ void Serverdb::SoltSetDB_Init()
         items.reserve(qsizetype(listing.rows.size()));
         for (std::size_t r = 0; r < listing.rows.size(); ++r) {
             const TerminalRow &row = listing.rows[r];
-            auto *item = new QTreeWidgetItem();
-            for (int c = 0; c < kTerminalColumns; ++c)
-                item->setText(c, row.texts[c]);
-            setKeyValues(item, row.key);
+            auto *item = new QTreeWidgetItem(QStringList(row.texts.begin(), row.texts.end()));
+            item->setData(0, StoredValueRole, QVariant::fromValue(row.key));
             for (std::size_t k = 0; k < kKeyColumns.size(); ++k) {
                 if (marks[r] & (1u << k))
                     item->setBackground(kKeyColumns[k], mark);
@@ -169,14 +161,10 @@ void Serverdb::SoltSetDB_Delete()
 
 int Serverdb::Function_DeleteRow(const QTreeWidgetItem *item)
 {
-    std::array<StoredValue, 4> key;
-    for (std::size_t k = 0; k < kKeyColumns.size(); ++k) {
-        const QVariant v = item->data(kKeyColumns[k], StoredValueRole);
-        if (!v.canConvert<StoredValue>())
-            return -1; // not a row of a load
-        key[k] = v.value<StoredValue>();
-    }
-    const DeleteResult result = deleteTerminalRows(ui->lineEdit_Serverdb->text(), key);
+    const QVariant key = item->data(0, StoredValueRole);
+    if (!key.canConvert<TerminalKey>())
+        return -1; // not a row of a load
+    const DeleteResult result = deleteTerminalRows(ui->lineEdit_Serverdb->text(), key.value<TerminalKey>());
     if (!result.ok) {
         qCDebug(lcServerdb) << "delete failed:" << result.error;
         return -1;

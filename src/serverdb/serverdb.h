@@ -23,8 +23,8 @@ class Serverdb : public QMainWindow
     Q_OBJECT
 
 public:
-    // Item data role under which a listed row keeps the stored value of
-    // each of its ID, IP, MAC and Name cells.
+    // Item data role under which a listed row keeps, in column 0, the
+    // stored values of its ID, IP, MAC and Name (a TerminalKey).
     static constexpr int StoredValueRole = Qt::UserRole + 1;
     // The background of a cell whose text another row shares.
     static QColor duplicateColor();

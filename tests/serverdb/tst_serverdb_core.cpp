@@ -41,7 +41,7 @@ Row terminal(QVariant id, QVariant ip, QVariant mac, QVariant name, QVariant vol
     return {id, vol, 0, 1, 1, 0, 1, ip, mac, name};
 }
 
-std::array<StoredValue, 4> keyOf(const TerminalListing &l, const QString &name)
+TerminalKey keyOf(const TerminalListing &l, const QString &name)
 {
     for (const TerminalRow &row : l.rows) {
         if (row.texts[kColName] == name)
@@ -325,7 +325,7 @@ private Q_SLOTS:
                                   terminal(6, QByteArray("10.0.0.5"), QByteArray("mac5"), QByteArray("1"))}));
         TerminalListing l = readTerminals(m_db);
         QCOMPARE(l.rows.size(), std::size_t(3));
-        std::array<StoredValue, 4> key;
+        TerminalKey key;
         for (const TerminalRow &r : l.rows) {
             if (r.texts[kColMac] == QLatin1String("mac5") && r.texts[kColName] != QLatin1String("1"))
                 key = r.key;
@@ -345,7 +345,7 @@ private Q_SLOTS:
                                   terminal(8, QByteArray("ip2"), QByteArray("mac"), QByteArray("n"), 3)}));
         TerminalListing l = readTerminals(m_db);
         QCOMPARE(l.rows.size(), std::size_t(3));
-        std::array<StoredValue, 4> key;
+        TerminalKey key;
         for (const TerminalRow &r : l.rows) {
             if (r.texts[kColIp] == QLatin1String("ip"))
                 key = r.key;
