@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# Installs what is needed, builds Quenzal and runs the whole test suite:
+#   1. every test on a normal build,
+#   2. every test again on a build with AddressSanitizer and
+#      UndefinedBehaviorSanitizer,
+#   3. each libFuzzer target for a bounded time (QUENZAL_FUZZ_SECONDS, 60 s).
+# Tests that open the tool's sockets run inside network namespaces they make
+# themselves (tests/netns/run-in-netns.sh), so this needs root.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh --test
+jobs="$(nproc)"
+fuzz_seconds="${QUENZAL_FUZZ_SECONDS:-60}"
+summary=()
+
+run_suite() { # build-dir label cmake-args...
+    local dir="$1" label="$2"
+    shift 2
+    echo "=== ${label}: configure and build (${dir})"
+    cmake -S . -B "$dir" "$@" >/dev/null
+    cmake --build "$dir" -j"$jobs"
+    echo "=== ${label}: tests"
+    local log="$dir/ctest.log"
+    set +e
+    (cd "$dir" && ctest --output-on-failure --timeout 600) 2>&1 | tee "$log"
+    local rc=${PIPESTATUS[0]}
+    set -e
+    summary+=("${label}: $(grep -E 'tests passed, [0-9]+ tests failed out of' "$log" | tail -n 1)")
+    return "$rc"
+}
+
+status=0
+run_suite build "normal build" -DCMAKE_BUILD_TYPE=RelWithDebInfo || status=1
+run_suite build-asan "ASan+UBSan build" -DCMAKE_BUILD_TYPE=Debug -DQUENZAL_SANITIZE=ON -DQUENZAL_BUILD_BENCH=OFF || status=1
+
+if [ -f fuzz/CMakeLists.txt ] && grep -q fuzz_targets fuzz/CMakeLists.txt; then
+    echo "=== fuzzing: build (clang, libFuzzer)"
+    CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUENZAL_BUILD_FUZZ=ON \
+        -DQUENZAL_BUILD_TESTS=OFF -DQUENZAL_BUILD_BENCH=OFF >/dev/null
+    cmake --build build-fuzz --target fuzz_targets -j"$jobs"
+    fuzz_failed=0
+    fuzz_run=0
+    for target in build-fuzz/fuzz/fuzz_*; do
+        [ -x "$target" ] || continue
+        fuzz_run=$((fuzz_run + 1))
+        corpus="build-fuzz/corpus/$(basename "$target")"
+        mkdir -p "$corpus"
+        echo "=== fuzzing $(basename "$target") for ${fuzz_seconds} s"
+        set +e
+        "$target" -max_total_time="$fuzz_seconds" -max_len=65507 -print_final_stats=1 "$corpus" >"$corpus.log" 2>&1
+        rc=$?
+        set -e
+        tail -n 15 "$corpus.log"
+        [ "$rc" = 0 ] || fuzz_failed=$((fuzz_failed + 1))
+    done
+    summary+=("fuzzing: ${fuzz_run} targets, ${fuzz_failed} failed")
+    [ "$fuzz_failed" = 0 ] || status=1
+fi
+
+echo
+echo "=== summary"
+printf '%s\n' "${summary[@]}"
+exit "$status"
