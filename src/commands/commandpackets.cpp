@@ -23,7 +23,7 @@ void writeFour(SingleTerminalPacket &p, const QStringList &fields, int add)
 
 Encoded single(int code)
 {
-    return Encoded{code, SingleTerminalPacket::Size};
+    return Encoded { code, SingleTerminalPacket::Size };
 }
 
 } // namespace
@@ -49,8 +49,8 @@ quint8 hexFieldByte(const QByteArray &text)
         negative = text.at(i) == '-';
         ++i;
     }
-    if (i + 1 < n && text.at(i) == '0' && (text.at(i + 1) == 'x' || text.at(i + 1) == 'X')
-        && i + 2 < n && hexValue(text.at(i + 2)) >= 0)
+    if (i + 1 < n && text.at(i) == '0' && (text.at(i + 1) == 'x' || text.at(i + 1) == 'X') && i + 2 < n
+        && hexValue(text.at(i + 2)) >= 0)
         i += 2;
     quint32 value = 0; // only the low 8 bits matter, wrapping is harmless
     while (i < n && hexValue(text.at(i)) >= 0)
@@ -230,45 +230,45 @@ Encoded writeZoneCommand(AllTerminalsPacket &p, ZoneCommand command, const QStri
     using Z = ZoneCommand;
     switch (command) {
     case Z::Reboot:
-        return {0, 16};
+        return { 0, 16 };
     case Z::DhcpOn:
-        return {2, 16};
+        return { 2, 16 };
     case Z::DhcpOff:
-        return {3, 16};
+        return { 3, 16 };
     case Z::Wan:
-        return {4, 16};
+        return { 4, 16 };
     case Z::Lan:
-        return {5, 16};
+        return { 5, 16 };
     case Z::ServerText:
         // The address travels as text here, unlike the four numbers of the
         // single-terminal server command.
         copyTextField(p.data() + 5, 32, text.toLocal8Bit());
-        return {6, 37};
+        return { 6, 37 };
     case Z::RelayDelay:
         p.setIdPair(5, fieldNumber(text));
-        return {167, 16};
+        return { 167, 16 };
     case Z::LanRate:
         p.setIdPair(5, fieldNumber(text));
-        return {168, 16};
+        return { 168, 16 };
     case Z::WanRate:
         p.setIdPair(5, fieldNumber(text));
-        return {169, 16};
+        return { 169, 16 };
     case Z::ExtAudioOff:
         p[6] = 0;
-        return {180, 7};
+        return { 180, 7 };
     case Z::ExtAudioLineIn:
         p[6] = 1;
-        return {180, 7};
+        return { 180, 7 };
     case Z::ExtAudioMic:
         p[6] = 2;
-        return {180, 7};
+        return { 180, 7 };
     case Z::CommandText:
         copyTextField(p.data() + 5, 54, text.toLocal8Bit());
-        return {185, 59};
+        return { 185, 59 };
     case Z::CommandTextUtf8:
         // Cut at 54 bytes even inside a multi-byte character.
         copyTextField(p.data() + 5, 54, text.toUtf8());
-        return {187, 59};
+        return { 187, 59 };
     }
     return {};
 }
@@ -280,7 +280,7 @@ void frameZoneCommand(AllTerminalsPacket &p, int code, int length)
 }
 
 QByteArray composeTerminalCommand(SingleTerminalPacket &p, TerminalCommand command, const QStringList &fields,
-                                  const QString &targetIdText, bool armed)
+    const QString &targetIdText, bool armed)
 {
     const Encoded e = writeTerminalCommand(p, command, fields);
     if (e.code < 0 || (isArmedCommand(command) && !armed))

@@ -20,69 +20,69 @@ namespace quenzal {
 
 // Commands to the selected terminal (32-byte single-terminal packet).
 enum class TerminalCommand {
-    SetId,          // 1   lineEdit_Cid
-    Volume,         // 2   lineEdit_Csetvol (above 15 is not sent)
-    DhcpOn,         // 3
-    DhcpOff,        // 3
-    Ip,             // 4   four octet fields
-    Mask,           // 5
-    Gateway,        // 6
-    ServerIp,       // 7
-    Mac,            // 8   six hexadecimal fields, armed by checkBox_SetMac
-    MachineType,    // 9   Cbox_Type
-    Reboot,         // 10
-    OneKeyHosts,    // 12  three IDs
+    SetId, // 1   lineEdit_Cid
+    Volume, // 2   lineEdit_Csetvol (above 15 is not sent)
+    DhcpOn, // 3
+    DhcpOff, // 3
+    Ip, // 4   four octet fields
+    Mask, // 5
+    Gateway, // 6
+    ServerIp, // 7
+    Mac, // 8   six hexadecimal fields, armed by checkBox_SetMac
+    MachineType, // 9   Cbox_Type
+    Reboot, // 10
+    OneKeyHosts, // 12  three IDs
     CaptureAddress, // 13  four numbers, each sent plus 1
-    Lan,            // 15
-    Wan,            // 15
-    ModelText,      // 16  16-byte text over bytes 6 to 21
-    OneCall,        // 161 lineEdit_Beijiao
-    GroupCall,      // 162
-    AllCall,        // 163
-    Intercom,       // 164
-    CallStop,       // 165
-    MicGain,        // 166
-    AutoAnswerOn,   // 170
-    AutoAnswerOff,  // 171
-    AmplifierOn,    // 172
-    AmplifierOff,   // 173
-    FactoryReset,   // 177 armed by checkBox_Reset
-    ExtAudioOff,    // 180
+    Lan, // 15
+    Wan, // 15
+    ModelText, // 16  16-byte text over bytes 6 to 21
+    OneCall, // 161 lineEdit_Beijiao
+    GroupCall, // 162
+    AllCall, // 163
+    Intercom, // 164
+    CallStop, // 165
+    MicGain, // 166
+    AutoAnswerOn, // 170
+    AutoAnswerOff, // 171
+    AmplifierOn, // 172
+    AmplifierOff, // 173
+    FactoryReset, // 177 armed by checkBox_Reset
+    ExtAudioOff, // 180
     ExtAudioLineIn, // 180
-    ExtAudioMic,    // 180
-    MicModeOnline,  // 181
+    ExtAudioMic, // 180
+    MicModeOnline, // 181
     MicModeOffline, // 181
-    UpdateFont,     // 182
-    StandbyText,    // 183 16-byte text over bytes 6 to 21
-    OfflineGroup,   // 184
-    DisplayOk,      // 186
-    RingOn,         // 188
-    RingOff,        // 189
-    MaxVolume,      // 190
+    UpdateFont, // 182
+    StandbyText, // 183 16-byte text over bytes 6 to 21
+    OfflineGroup, // 184
+    DisplayOk, // 186
+    RingOn, // 188
+    RingOff, // 189
+    MaxVolume, // 190
 };
 
 // Commands to all terminals (64-byte all-terminals packet).
 enum class ZoneCommand {
-    Reboot,         // 0
-    DhcpOn,         // 2
-    DhcpOff,        // 3
-    Wan,            // 4
-    Lan,            // 5
-    ServerText,     // 6   32-byte text, local 8-bit encoding
-    RelayDelay,     // 167 ID pair
-    LanRate,        // 168 ID pair
-    WanRate,        // 169 ID pair
-    ExtAudioOff,    // 180 byte 6 (byte 5 is left alone)
+    Reboot, // 0
+    DhcpOn, // 2
+    DhcpOff, // 3
+    Wan, // 4
+    Lan, // 5
+    ServerText, // 6   32-byte text, local 8-bit encoding
+    RelayDelay, // 167 ID pair
+    LanRate, // 168 ID pair
+    WanRate, // 169 ID pair
+    ExtAudioOff, // 180 byte 6 (byte 5 is left alone)
     ExtAudioLineIn, // 180
-    ExtAudioMic,    // 180
-    CommandText,    // 185 54-byte text, local 8-bit encoding
+    ExtAudioMic, // 180
+    CommandText, // 185 54-byte text, local 8-bit encoding
     CommandTextUtf8 // 187 54-byte text, UTF-8
 };
 
 struct Encoded
 {
-    int code = -1;   // -1: the command does not go out
-    int length = 0;  // bytes to send
+    int code = -1; // -1: the command does not go out
+    int length = 0; // bytes to send
 };
 
 // Writes the parameter bytes of a single-terminal command from the texts of
@@ -114,7 +114,7 @@ quint8 hexFieldByte(const QByteArray &text);
 // bytes, or an empty array when the command does not go out (volume above
 // 15, a guarded command that is not armed).
 QByteArray composeTerminalCommand(SingleTerminalPacket &packet, TerminalCommand command, const QStringList &fields,
-                                  const QString &targetIdText, bool armed = true);
+    const QString &targetIdText, bool armed = true);
 QByteArray composeZoneCommand(AllTerminalsPacket &packet, ZoneCommand command, const QString &field);
 
 // True for the commands that need their check box ticked.

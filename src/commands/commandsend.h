@@ -11,8 +11,8 @@ namespace quenzal {
 // Writes the command's parameters into the single-terminal packet, sends it
 // to the selected terminal (SendCommand mode 1) and runs the after-send step.
 // Does nothing when the command does not go out (volume above 15).
-void sendTerminalCommand(ToolForKX &window, SingleTerminalPacket &packet, TerminalCommand command,
-                         const QStringList &fields);
+void sendTerminalCommand(
+    ToolForKX &window, SingleTerminalPacket &packet, TerminalCommand command, const QStringList &fields);
 
 // The same for all terminals (SendCommand mode 2).
 void sendZoneCommand(ToolForKX &window, AllTerminalsPacket &packet, ZoneCommand command, const QString &field);

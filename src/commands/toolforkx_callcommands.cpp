@@ -9,32 +9,32 @@ using namespace quenzal;
 
 void ToolForKX::SoltSetOneCall()
 {
-    sendTerminalCommand(*this, m_one, TerminalCommand::OneCall, {ui->lineEdit_Beijiao->text()});
+    sendTerminalCommand(*this, m_one, TerminalCommand::OneCall, { ui->lineEdit_Beijiao->text() });
 }
 
 void ToolForKX::SoltSetPartCall()
 {
-    sendTerminalCommand(*this, m_one, TerminalCommand::GroupCall, {ui->lineEdit_Beijiao->text()});
+    sendTerminalCommand(*this, m_one, TerminalCommand::GroupCall, { ui->lineEdit_Beijiao->text() });
 }
 
 void ToolForKX::SoltSetAllCall()
 {
-    sendTerminalCommand(*this, m_one, TerminalCommand::AllCall, {ui->lineEdit_Beijiao->text()});
+    sendTerminalCommand(*this, m_one, TerminalCommand::AllCall, { ui->lineEdit_Beijiao->text() });
 }
 
 void ToolForKX::SoltSetIntercom()
 {
-    sendTerminalCommand(*this, m_one, TerminalCommand::Intercom, {ui->lineEdit_Beijiao->text()});
+    sendTerminalCommand(*this, m_one, TerminalCommand::Intercom, { ui->lineEdit_Beijiao->text() });
 }
 
 void ToolForKX::SoltSetCallStop()
 {
-    sendTerminalCommand(*this, m_one, TerminalCommand::CallStop, {ui->lineEdit_Beijiao->text()});
+    sendTerminalCommand(*this, m_one, TerminalCommand::CallStop, { ui->lineEdit_Beijiao->text() });
 }
 
 void ToolForKX::SoltSetMicGain()
 {
-    sendTerminalCommand(*this, m_one, TerminalCommand::MicGain, {ui->lineEdit_CMicGain->text()});
+    sendTerminalCommand(*this, m_one, TerminalCommand::MicGain, { ui->lineEdit_CMicGain->text() });
 }
 
 void ToolForKX::SoltSetAutoIntercomOn()
@@ -101,12 +101,12 @@ void ToolForKX::SoltSetUpdataFont()
 
 void ToolForKX::SoltSetOfflineName()
 {
-    sendTerminalCommand(*this, m_one, TerminalCommand::StandbyText, {ui->lineEdit_COfflineName->text()});
+    sendTerminalCommand(*this, m_one, TerminalCommand::StandbyText, { ui->lineEdit_COfflineName->text() });
 }
 
 void ToolForKX::SoltSetOfflinePartId()
 {
-    sendTerminalCommand(*this, m_one, TerminalCommand::OfflineGroup, {ui->lineEdit_COfflinePartId->text()});
+    sendTerminalCommand(*this, m_one, TerminalCommand::OfflineGroup, { ui->lineEdit_COfflinePartId->text() });
 }
 
 void ToolForKX::SoltSetDisplayOK()
@@ -126,5 +126,5 @@ void ToolForKX::SoltSetRingOFF()
 
 void ToolForKX::SoltSetMaxVol()
 {
-    sendTerminalCommand(*this, m_one, TerminalCommand::MaxVolume, {ui->lineEdit_MaxVol->text()});
+    sendTerminalCommand(*this, m_one, TerminalCommand::MaxVolume, { ui->lineEdit_MaxVol->text() });
 }

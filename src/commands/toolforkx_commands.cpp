@@ -49,8 +49,8 @@ void ToolForKX::SendToTarget(int code, quint8 *buffer, int len)
 
 namespace quenzal {
 
-void sendTerminalCommand(ToolForKX &window, SingleTerminalPacket &packet, TerminalCommand command,
-                         const QStringList &fields)
+void sendTerminalCommand(
+    ToolForKX &window, SingleTerminalPacket &packet, TerminalCommand command, const QStringList &fields)
 {
     const Encoded e = writeTerminalCommand(packet, command, fields);
     if (e.code < 0)

@@ -38,7 +38,7 @@ QString idText(int id)
 
 Mac parseMacText(const QString &text)
 {
-    Mac mac{};
+    Mac mac {};
     int i = 0;
     const int n = int(text.size());
     for (int field = 0; field < 6; ++field) {
@@ -97,7 +97,7 @@ void assignSharedIds(TerminalRows &rows, int startNumber, const std::function<vo
                 newId = highestId(rows) + 1;
             }
             const QString newText = idText(newId);
-            send(IdChange{fieldNumber(id), fieldNumber(newText), mac, rows.text(i, AddressColumn)});
+            send(IdChange { fieldNumber(id), fieldNumber(newText), mac, rows.text(i, AddressColumn) });
             if (startNumber > 0)
                 ++running;
             rows.setText(i, IdColumn, newText);
@@ -126,7 +126,7 @@ void repairSharedMacs(TerminalRows &rows, const std::function<void(const MacRepa
             for (int step = 0; step < 255 * 256 && rows.countExact(MacColumn, formatMac(next)) > 0; ++step)
                 next = nextMac(next);
             const QString newMac = formatMac(next);
-            reset(MacRepair{fieldNumber(rows.text(i, IdColumn)), mac, newMac, rows.text(i, AddressColumn)});
+            reset(MacRepair { fieldNumber(rows.text(i, IdColumn)), mac, newMac, rows.text(i, AddressColumn) });
             rows.setText(i, MacColumn, newMac);
             i = 0;
         }

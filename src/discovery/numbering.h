@@ -47,13 +47,13 @@ struct IdChange
 {
     int oldId = 0;
     int newId = 0;
-    QString mac;     // column 4 of the row
+    QString mac; // column 4 of the row
     QString address; // column 1 of the row
 };
 
 struct MacRepair
 {
-    int id = 0;      // column 0 of the row, the target of the factory reset
+    int id = 0; // column 0 of the row, the target of the factory reset
     QString oldMac;
     QString newMac;
     QString address; // column 1 of the row

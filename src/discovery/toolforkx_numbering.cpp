@@ -20,7 +20,11 @@ namespace {
 class TreeRows : public TerminalRows
 {
 public:
-    TreeRows(ToolForKX &window, QTreeWidget *tree) : m_window(window), m_tree(tree) {}
+    TreeRows(ToolForKX &window, QTreeWidget *tree)
+        : m_window(window)
+        , m_tree(tree)
+    {
+    }
 
     int count() const override { return m_tree->topLevelItemCount(); }
     QString text(int row, int column) const override { return m_tree->topLevelItem(row)->text(column); }
@@ -65,8 +69,8 @@ void sendToRow(ToolForKX &window, const SingleTerminalPacket &packet, const QStr
         return;
     }
     QByteArray address = rowAddress.toLocal8Bit();
-    window.WanPacketSend(const_cast<char *>(reinterpret_cast<const char *>(packet.data())),
-                         SingleTerminalPacket::Size, address.data());
+    window.WanPacketSend(
+        const_cast<char *>(reinterpret_cast<const char *>(packet.data())), SingleTerminalPacket::Size, address.data());
 }
 
 } // namespace

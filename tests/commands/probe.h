@@ -25,8 +25,8 @@ class Probe
 public:
     Probe(quint16 port, bool joinGroup)
     {
-        QStringList args{QStringLiteral("--port"), QString::number(port), QStringLiteral("--seconds"),
-                         QStringLiteral("30")};
+        QStringList args { QStringLiteral("--port"), QString::number(port), QStringLiteral("--seconds"),
+            QStringLiteral("30") };
         if (joinGroup)
             args << QStringLiteral("--group") << QStringLiteral("239.0.0.2");
         m_process = testrig::startInTerminalNetns(testrig::toolProgram(QStringLiteral("quenzal-udp-probe")), args);
@@ -47,7 +47,7 @@ public:
             return {};
         parts.removeLast();
         const QByteArray source = parts.takeLast();
-        return Datagram{QByteArray::fromHex(parts.join()), source};
+        return Datagram { QByteArray::fromHex(parts.join()), source };
     }
 
 private:

@@ -15,8 +15,8 @@ sim::TerminalState terminal()
 {
     sim::TerminalState t;
     t.id = 7;
-    t.ip = {198, 18, 0, 2};
-    t.mac = {0x02, 0, 0, 0, 0, 0x0A};
+    t.ip = { 198, 18, 0, 2 };
+    t.mac = { 0x02, 0, 0, 0, 0, 0x0A };
     return t;
 }
 
@@ -54,29 +54,29 @@ private Q_SLOTS:
             QVERIFY2(r.applied, d.toHex(' ').constData());
             QVERIFY(!r.description.isEmpty());
         };
-        apply(send(TC::Ip, f({"198", "18", "1", "20"})));
-        QCOMPARE(t.ip, (std::array<quint8, 4>{198, 18, 1, 20}));
-        apply(send(TC::Mask, f({"255", "255", "0", "0"})));
-        QCOMPARE(t.mask, (std::array<quint8, 4>{255, 255, 0, 0}));
-        apply(send(TC::Gateway, f({"198", "18", "0", "1"})));
-        QCOMPARE(t.gateway, (std::array<quint8, 4>{198, 18, 0, 1}));
-        apply(send(TC::ServerIp, f({"198", "18", "0", "1"})));
-        QCOMPARE(t.server, (std::array<quint8, 4>{198, 18, 0, 1}));
+        apply(send(TC::Ip, f({ "198", "18", "1", "20" })));
+        QCOMPARE(t.ip, (std::array<quint8, 4> { 198, 18, 1, 20 }));
+        apply(send(TC::Mask, f({ "255", "255", "0", "0" })));
+        QCOMPARE(t.mask, (std::array<quint8, 4> { 255, 255, 0, 0 }));
+        apply(send(TC::Gateway, f({ "198", "18", "0", "1" })));
+        QCOMPARE(t.gateway, (std::array<quint8, 4> { 198, 18, 0, 1 }));
+        apply(send(TC::ServerIp, f({ "198", "18", "0", "1" })));
+        QCOMPARE(t.server, (std::array<quint8, 4> { 198, 18, 0, 1 }));
         apply(send(TC::DhcpOn, {}));
         QCOMPARE(t.dhcp, quint8(1));
         apply(send(TC::Wan, {}));
         QCOMPARE(t.netMode, quint8(0xBB));
-        apply(send(TC::Volume, f({"12"})));
+        apply(send(TC::Volume, f({ "12" })));
         QCOMPARE(t.volume, quint8(12));
-        apply(send(TC::ModelText, f({"ABCDEFGHIJKLMNOP"})));
+        apply(send(TC::ModelText, f({ "ABCDEFGHIJKLMNOP" })));
         QCOMPARE(QByteArray(reinterpret_cast<const char *>(t.text.data()), 16), QByteArray("ABCDEFGHIJKLMNOP"));
-        apply(send(TC::OneKeyHosts, f({"1", "255", "300"})));
+        apply(send(TC::OneKeyHosts, f({ "1", "255", "300" })));
         QCOMPARE(t.host1, quint16(1));
         QCOMPARE(t.host2, quint16(255));
         QCOMPARE(t.host3, quint16(300));
-        apply(send(TC::CaptureAddress, f({"238", "0", "0", "2"})));
-        QCOMPARE(t.capture, (std::array<quint8, 4>{238, 0, 0, 2}));
-        apply(send(TC::MicGain, f({"30"})));
+        apply(send(TC::CaptureAddress, f({ "238", "0", "0", "2" })));
+        QCOMPARE(t.capture, (std::array<quint8, 4> { 238, 0, 0, 2 }));
+        apply(send(TC::MicGain, f({ "30" })));
         QCOMPARE(t.gain, quint8(30));
         apply(send(TC::AutoAnswerOn, {}));
         QCOMPARE(t.autoAnswer, quint8(1));
@@ -88,20 +88,20 @@ private Q_SLOTS:
         QCOMPARE(t.micMode, quint8(1));
         apply(send(TC::RingOff, {}));
         QCOMPARE(t.ringSwitch, quint8(0));
-        apply(send(TC::MaxVolume, f({"9"})));
+        apply(send(TC::MaxVolume, f({ "9" })));
         QCOMPARE(t.maxVolume, quint8(9));
-        apply(send(TC::OfflineGroup, f({"3"})));
+        apply(send(TC::OfflineGroup, f({ "3" })));
         QCOMPARE(t.group, quint8(3));
         apply(send(TC::Reboot, {}));
         QCOMPARE(t.reboots, 1);
         apply(send(TC::FactoryReset, {}));
         QCOMPARE(t.factoryResets, 1);
-        QCOMPARE(t.ip, (std::array<quint8, 4>{198, 18, 1, 20})); // identity survives the reset
-        apply(send(TC::Mac, f({"02", "00", "00", "00", "00", "0B"})));
-        QCOMPARE(t.mac, (std::array<quint8, 6>{2, 0, 0, 0, 0, 0x0B}));
-        apply(send(TC::SetId, f({"255"})));
+        QCOMPARE(t.ip, (std::array<quint8, 4> { 198, 18, 1, 20 })); // identity survives the reset
+        apply(send(TC::Mac, f({ "02", "00", "00", "00", "00", "0B" })));
+        QCOMPARE(t.mac, (std::array<quint8, 6> { 2, 0, 0, 0, 0, 0x0B }));
+        apply(send(TC::SetId, f({ "255" })));
         QCOMPARE(t.id, quint16(255));
-        apply(send(TC::SetId, f({"1000"}), "255"));
+        apply(send(TC::SetId, f({ "1000" }), "255"));
         QCOMPARE(t.id, quint16(1000));
     }
 
@@ -109,7 +109,7 @@ private Q_SLOTS:
     {
         sim::TerminalState t = terminal();
         Sent send;
-        QVERIFY(!sim::applyCommand(t, send(TC::Ip, f({"1", "2", "3", "4"}), "008")).applied);
+        QVERIFY(!sim::applyCommand(t, send(TC::Ip, f({ "1", "2", "3", "4" }), "008")).applied);
         QCOMPARE(t.ip, terminal().ip);
         QByteArray query = send.packet.bytes();
         query[1] = char(0x02);
@@ -134,7 +134,7 @@ private Q_SLOTS:
             p.setIdPair(12, newId);
             return p.bytes();
         };
-        QVERIFY(!sim::applyCommand(t, idChange(7, {2, 0, 0, 0, 0, 0x0B}, 9)).applied);
+        QVERIFY(!sim::applyCommand(t, idChange(7, { 2, 0, 0, 0, 0, 0x0B }, 9)).applied);
         QVERIFY(!sim::applyCommand(t, idChange(8, t.mac, 9)).applied);
         QCOMPARE(t.id, quint16(7));
         QVERIFY(sim::applyCommand(t, idChange(7, t.mac, 255)).applied);
@@ -155,9 +155,9 @@ private Q_SLOTS:
         apply(ZC::Lan, "");
         QCOMPARE(t.netMode, quint8(0xAA));
         apply(ZC::ServerText, "198.18.0.1");
-        QCOMPARE(t.server, (std::array<quint8, 4>{198, 18, 0, 1}));
+        QCOMPARE(t.server, (std::array<quint8, 4> { 198, 18, 0, 1 }));
         apply(ZC::ServerText, "not an address");
-        QCOMPARE(t.server, (std::array<quint8, 4>{198, 18, 0, 1}));
+        QCOMPARE(t.server, (std::array<quint8, 4> { 198, 18, 0, 1 }));
         apply(ZC::RelayDelay, "5");
         QCOMPARE(t.delay, quint8(5));
         apply(ZC::LanRate, "44100");

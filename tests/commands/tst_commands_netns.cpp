@@ -69,8 +69,8 @@ private Q_SLOTS:
 
         // Start texts of the IP row.
         SingleTerminalPacket mirror = window.singleTerminalPacket();
-        QByteArray expected = composeTerminalCommand(mirror, TerminalCommand::Ip,
-                                                     {s("192"), s("168"), s("1"), s("107")}, s("007"));
+        QByteArray expected
+            = composeTerminalCommand(mirror, TerminalCommand::Ip, { s("192"), s("168"), s("1"), s("107") }, s("007"));
         ui->but_Cip->click();
         Datagram d = probe.next();
         QCOMPARE(d.bytes.toHex(' '), expected.toHex(' '));
@@ -86,7 +86,15 @@ private Q_SLOTS:
         QCOMPARE(quint8(window.singleTerminalPacket()[15]), quint8(0xDD));
         ui->but_DhcpOn->click();
         d = probe.next();
-        QCOMPARE(d.bytes.toHex(' '), QByteArray::fromHex("aa01f2010803" "01" "4243444546474849" "dd" "4b4c4d4e4f50" "000000000000000000" "dd").toHex(' '));
+        QCOMPARE(d.bytes.toHex(' '),
+            QByteArray::fromHex("aa01f2010803"
+                                "01"
+                                "4243444546474849"
+                                "dd"
+                                "4b4c4d4e4f50"
+                                "000000000000000000"
+                                "dd")
+                .toHex(' '));
 
         // Volume above 15 sends nothing; the next command goes out alone.
         ui->lineEdit_Csetvol->setText(s("16"));
@@ -120,14 +128,17 @@ private Q_SLOTS:
         ui->lineEdit_rebootid->setText(s("005"));
 
         QCOMPARE(cmdtest::catchWarning([&] { ui->but_Cmac->click(); }),
-                 s("提示|请确认修改！并且不要设置与列表其他设备相同的MAC地址！"));
+            s("提示|请确认修改！并且不要设置与列表其他设备相同的MAC地址！"));
         QVERIFY2(probe.next(300).isNull(), "the MAC change needs its tick");
         // The MAC bytes were written all the same.
         QCOMPARE(window.singleTerminalPacket().bytes().mid(6, 6), QByteArray::fromHex("1cb23c475d01"));
 
         ui->checkBox_SetMac->setChecked(true);
         QCOMPARE(cmdtest::catchWarning([&] { ui->but_Cmac->click(); }), QString());
-        QCOMPARE(probe.next().bytes.left(15), QByteArray::fromHex("aa01f2010608" "1cb23c475d01" "000000"));
+        QCOMPARE(probe.next().bytes.left(15),
+            QByteArray::fromHex("aa01f2010608"
+                                "1cb23c475d01"
+                                "000000"));
         QVERIFY(!ui->checkBox_SetMac->isChecked());
 
         QCOMPARE(cmdtest::catchWarning([&] { ui->but_MachineReset->click(); }), s("提示|请确认！"));
@@ -205,10 +216,15 @@ private Q_SLOTS:
         ui->but_AutoID->click();
         QLoggingCategory::setFilterRules(QStringLiteral("quenzal.*.debug=false"));
         const Datagram d = probe.next();
-        QCOMPARE(d.bytes.left(15).toHex(' '), QByteArray::fromHex("aa01f20103b2" "02000000000a" "0107" "00").toHex(' '));
+        QCOMPARE(d.bytes.left(15).toHex(' '),
+            QByteArray::fromHex("aa01f20103b2"
+                                "02000000000a"
+                                "0107"
+                                "00")
+                .toHex(' '));
         QCOMPARE(quint8(d.bytes.at(15)), quint8(0xDD));
         QVERIFY(probe.next(300).isNull());
-        QCOMPARE(column(window, 0), (QStringList{s("001"), s("002"), s("005"), s("006")}));
+        QCOMPARE(column(window, 0), (QStringList { s("001"), s("002"), s("005"), s("006") }));
         // The renumbered row keeps its MAC and address.
         QCOMPARE(ui->treeWidget->findItems(s("006"), Qt::MatchExactly, 0).first()->text(4), s("02:00:00:00:00:0A"));
     }
@@ -231,9 +247,12 @@ private Q_SLOTS:
         ui->lineEdit_ChangStatId->setText(s("20"));
         ui->but_AutoID->click();
         Datagram d = probe.next();
-        QCOMPARE(d.bytes.left(14), QByteArray::fromHex("aa01f20105b2" "020000000006" "0115"));
+        QCOMPARE(d.bytes.left(14),
+            QByteArray::fromHex("aa01f20105b2"
+                                "020000000006"
+                                "0115"));
         QVERIFY(probe.next(300).isNull());
-        QCOMPARE(column(window, 0), (QStringList{s("004"), s("020"), s("030")}));
+        QCOMPARE(column(window, 0), (QStringList { s("004"), s("020"), s("030") }));
 
         // MAC repair: the row now 020 is the upper of the two with MAC ...06;
         // its reset goes to its own address.
@@ -241,9 +260,9 @@ private Q_SLOTS:
         d = probe.next();
         QCOMPARE(d.bytes.left(7), QByteArray::fromHex("aa01f20115b101"));
         QVERIFY(probe.next(300).isNull());
-        QCOMPARE(column(window, 0), (QStringList{s("030"), s("004"), s("020")}));
+        QCOMPARE(column(window, 0), (QStringList { s("030"), s("004"), s("020") }));
         QCOMPARE(column(window, 4),
-                 (QStringList{s("02:00:00:00:00:06"), s("02:00:00:00:00:0C"), s("02:00:00:00:00:0D")}));
+            (QStringList { s("02:00:00:00:00:06"), s("02:00:00:00:00:0C"), s("02:00:00:00:00:0D") }));
     }
 
     void autoMacInLanMode()
@@ -257,9 +276,9 @@ private Q_SLOTS:
         window.form()->but_AutoMac->click();
         QCOMPARE(probe.next().bytes.left(7), QByteArray::fromHex("aa01f20102b101"));
         QVERIFY(probe.next(300).isNull());
-        QCOMPARE(column(window, 0), (QStringList{s("002"), s("003"), s("001")}));
+        QCOMPARE(column(window, 0), (QStringList { s("002"), s("003"), s("001") }));
         QCOMPARE(column(window, 4),
-                 (QStringList{s("02:00:00:00:00:0A"), s("02:00:00:00:00:0B"), s("02:00:00:00:00:0C")}));
+            (QStringList { s("02:00:00:00:00:0A"), s("02:00:00:00:00:0B"), s("02:00:00:00:00:0C") }));
     }
 };
 

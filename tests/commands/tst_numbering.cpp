@@ -34,7 +34,7 @@ public:
     void sortBy(int column) override
     {
         std::stable_sort(rows.begin(), rows.end(),
-                         [column](const Row &a, const Row &b) { return field(a, column) < field(b, column); });
+            [column](const Row &a, const Row &b) { return field(a, column) < field(b, column); });
     }
     QStringList column(int c) const
     {
@@ -55,8 +55,8 @@ Table idTable(const QStringList &ids)
 {
     Table t;
     for (int i = 0; i < ids.size(); ++i)
-        t.rows.append({ids.at(i), QStringLiteral("198.018.000.%1").arg(10 + i, 3, 10, QLatin1Char('0')),
-                       QStringLiteral("02:00:00:00:00:%1").arg(i + 1, 2, 16, QLatin1Char('0')).toUpper()});
+        t.rows.append({ ids.at(i), QStringLiteral("198.018.000.%1").arg(10 + i, 3, 10, QLatin1Char('0')),
+            QStringLiteral("02:00:00:00:00:%1").arg(i + 1, 2, 16, QLatin1Char('0')).toUpper() });
     return t;
 }
 
@@ -65,7 +65,7 @@ Table macTable(const QList<QPair<QString, QString>> &idMacs)
     Table t;
     int n = 0;
     for (const auto &[id, mac] : idMacs)
-        t.rows.append({id, QStringLiteral("198.018.000.%1").arg(10 + n++), mac});
+        t.rows.append({ id, QStringLiteral("198.018.000.%1").arg(10 + n++), mac });
     return t;
 }
 
@@ -86,7 +86,7 @@ QList<QPair<QString, QString>> macRows(std::initializer_list<std::pair<const cha
 {
     QList<QPair<QString, QString>> out;
     for (const auto &[id, mac] : list)
-        out.append({s(id), s(mac)});
+        out.append({ s(id), s(mac) });
     return out;
 }
 
@@ -110,30 +110,29 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("changes"); // "old>new" per packet
         QTest::addColumn<QStringList>("result");
 
-        QTest::newRow("append") << sl({"001", "002", "002", "005"}) << 0 << sl({"2>6"})
-                                << sl({"001", "002", "005", "006"});
-        QTest::newRow("sequential") << sl({"001", "002", "002", "005"}) << 10 << sl({"2>10"})
-                                    << sl({"001", "002", "005", "010"});
-        QTest::newRow("sequential collides") << sl({"002", "002", "005"}) << 5 << sl({"2>5", "5>6"})
-                                             << sl({"002", "005", "006"});
-        QTest::newRow("three shared") << sl({"001", "004", "004", "004", "009"}) << 0
-                                      << sl({"4>10", "4>11"})
-                                      << sl({"001", "004", "009", "010", "011"});
-        QTest::newRow("unique only sorts") << sl({"009", "001", "005"}) << 0 << QStringList()
-                                           << sl({"001", "005", "009"});
+        QTest::newRow("append") << sl({ "001", "002", "002", "005" }) << 0 << sl({ "2>6" })
+                                << sl({ "001", "002", "005", "006" });
+        QTest::newRow("sequential") << sl({ "001", "002", "002", "005" }) << 10 << sl({ "2>10" })
+                                    << sl({ "001", "002", "005", "010" });
+        QTest::newRow("sequential collides")
+            << sl({ "002", "002", "005" }) << 5 << sl({ "2>5", "5>6" }) << sl({ "002", "005", "006" });
+        QTest::newRow("three shared") << sl({ "001", "004", "004", "004", "009" }) << 0 << sl({ "4>10", "4>11" })
+                                      << sl({ "001", "004", "009", "010", "011" });
+        QTest::newRow("unique only sorts")
+            << sl({ "009", "001", "005" }) << 0 << QStringList() << sl({ "001", "005", "009" });
         QTest::newRow("empty") << QStringList() << 0 << QStringList() << QStringList();
         // Before the first sort the list is in the user's order: the row
         // shown last gives the base.
-        QTest::newRow("unsorted, shared first row") << sl({"004", "001", "004", "002"}) << 0
-                                                    << sl({"4>3"}) << sl({"001", "002", "003", "004"});
-        QTest::newRow("non-numeric start is the append rule") << sl({"003", "003"}) << 0
-                                                              << sl({"3>4"}) << sl({"003", "004"});
+        QTest::newRow("unsorted, shared first row")
+            << sl({ "004", "001", "004", "002" }) << 0 << sl({ "4>3" }) << sl({ "001", "002", "003", "004" });
+        QTest::newRow("non-numeric start is the append rule")
+            << sl({ "003", "003" }) << 0 << sl({ "3>4" }) << sl({ "003", "004" });
         // Four digits sort before three as text; the numerically highest ID
         // keeps the append rule from colliding with 1000 for ever.
-        QTest::newRow("four digits") << sl({"999", "1000", "1000"}) << 0 << sl({"1000>1001"})
-                                     << sl({"1000", "1001", "999"});
-        QTest::newRow("five digits") << sl({"099", "12345", "12345"}) << 0 << sl({"12345>12346"})
-                                     << sl({"099", "12345", "12346"});
+        QTest::newRow("four digits") << sl({ "999", "1000", "1000" }) << 0 << sl({ "1000>1001" })
+                                     << sl({ "1000", "1001", "999" });
+        QTest::newRow("five digits") << sl({ "099", "12345", "12345" }) << 0 << sl({ "12345>12346" })
+                                     << sl({ "099", "12345", "12346" });
     }
 
     void autoId()
@@ -145,16 +144,15 @@ private Q_SLOTS:
 
         Table table = idTable(ids);
         QStringList sent;
-        assignSharedIds(table, start, [&](const IdChange &c) {
-            sent << QStringLiteral("%1>%2").arg(c.oldId).arg(c.newId);
-        });
+        assignSharedIds(
+            table, start, [&](const IdChange &c) { sent << QStringLiteral("%1>%2").arg(c.oldId).arg(c.newId); });
         QCOMPARE(sent, changes);
         QCOMPARE(table.column(IdColumn), result);
     }
 
     void autoIdSendsTheRowsMacAndAddress()
     {
-        Table table = idTable({QStringLiteral("001"), QStringLiteral("002"), QStringLiteral("002")});
+        Table table = idTable({ QStringLiteral("001"), QStringLiteral("002"), QStringLiteral("002") });
         QList<IdChange> sent;
         assignSharedIds(table, 0, [&](const IdChange &c) { sent << c; });
         QCOMPARE(sent.size(), 1);
@@ -168,10 +166,10 @@ private Q_SLOTS:
     {
         QTest::addColumn<QStringList>("ids");
         QTest::addColumn<int>("start");
-        QTest::newRow("sequential across four digits") << sl({"999", "999", "1000", "1000", "1001"}) << 999;
-        QTest::newRow("append, all shared") << sl({"1000", "1000", "1000", "999", "999"}) << 0;
-        QTest::newRow("sequential, start inside the list") << sl({"001", "001", "002", "003", "003"}) << 1;
-        QTest::newRow("non-numeric IDs") << sl({"abc", "abc", "abc"}) << 0;
+        QTest::newRow("sequential across four digits") << sl({ "999", "999", "1000", "1000", "1001" }) << 999;
+        QTest::newRow("append, all shared") << sl({ "1000", "1000", "1000", "999", "999" }) << 0;
+        QTest::newRow("sequential, start inside the list") << sl({ "001", "001", "002", "003", "003" }) << 1;
+        QTest::newRow("non-numeric IDs") << sl({ "abc", "abc", "abc" }) << 0;
     }
 
     void autoIdAlwaysEnds()
@@ -183,18 +181,19 @@ private Q_SLOTS:
         assignSharedIds(table, start, [&](const IdChange &) { QVERIFY2(++packets < 1000, "the pass must end"); });
         const QStringList result = table.column(IdColumn);
         QVERIFY2(QSet<QString>(result.begin(), result.end()).size() == result.size(),
-                 qPrintable(result.join(QLatin1Char(' '))));
+            qPrintable(result.join(QLatin1Char(' '))));
     }
 
     void autoIdDebugMessages()
     {
-        Table table = idTable({QStringLiteral("001"), QStringLiteral("002"), QStringLiteral("002"), QStringLiteral("005")});
+        Table table
+            = idTable({ QStringLiteral("001"), QStringLiteral("002"), QStringLiteral("002"), QStringLiteral("005") });
         capture.clear();
         const auto previous = qInstallMessageHandler(captureHandler);
         assignSharedIds(table, 0, [](const IdChange &) {});
         qInstallMessageHandler(previous);
         // Row 1 is examined twice: once before and once after the renumbering.
-        const QStringList expected{
+        const QStringList expected {
             QStringLiteral("Find= 0 ID= \"001\" Mac= \"02:00:00:00:00:01\""),
             QStringLiteral("Find= 1 ID= \"002\" Mac= \"02:00:00:00:00:02\""),
             QStringLiteral("Find= 1 ID= \"002\" Mac= \"02:00:00:00:00:03\""),
@@ -233,29 +232,30 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("ids");
         QTest::addColumn<QStringList>("macs");
 
-        QTest::newRow("worked example")
-            << macRows({{"001", "02:00:00:00:00:0A"}, {"002", "02:00:00:00:00:0A"}, {"003", "02:00:00:00:00:0B"}})
-            << QList<int>{1} << sl({"002", "003", "001"})
-            << sl({"02:00:00:00:00:0A", "02:00:00:00:00:0B", "02:00:00:00:00:0C"});
+        QTest::newRow("worked example") << macRows(
+            { { "001", "02:00:00:00:00:0A" }, { "002", "02:00:00:00:00:0A" }, { "003", "02:00:00:00:00:0B" } })
+                                        << QList<int> { 1 } << sl({ "002", "003", "001" })
+                                        << sl({ "02:00:00:00:00:0A", "02:00:00:00:00:0B", "02:00:00:00:00:0C" });
         QTest::newRow("three shared, highest")
-            << macRows({{"007", "02:00:00:00:00:FE"}, {"001", "02:00:00:00:00:01"}, {"005", "02:00:00:00:00:FE"},
-                 {"006", "02:00:00:00:00:FE"}})
-            << QList<int>{7, 5} << sl({"001", "006", "007", "005"})
-            << sl({"02:00:00:00:00:01", "02:00:00:00:00:FE", "02:00:00:00:01:00", "02:00:00:00:01:01"});
+            << macRows({ { "007", "02:00:00:00:00:FE" }, { "001", "02:00:00:00:00:01" }, { "005", "02:00:00:00:00:FE" },
+                   { "006", "02:00:00:00:00:FE" } })
+            << QList<int> { 7, 5 } << sl({ "001", "006", "007", "005" })
+            << sl({ "02:00:00:00:00:01", "02:00:00:00:00:FE", "02:00:00:00:01:00", "02:00:00:00:01:01" });
         QTest::newRow("unique only sorts")
-            << macRows({{"001", "02:00:00:00:00:09"}, {"002", "02:00:00:00:00:01"}}) << QList<int>{}
-            << sl({"002", "001"}) << sl({"02:00:00:00:00:01", "02:00:00:00:00:09"});
-        QTest::newRow("empty") << L() << QList<int>{} << QStringList() << QStringList();
+            << macRows({ { "001", "02:00:00:00:00:09" }, { "002", "02:00:00:00:00:01" } }) << QList<int> {}
+            << sl({ "002", "001" }) << sl({ "02:00:00:00:00:01", "02:00:00:00:00:09" });
+        QTest::newRow("empty") << L() << QList<int> {} << QStringList() << QStringList();
         // Past the wrap of the fifth byte the step lands below the highest
         // MAC again; the second repair steps on instead of colliding.
-        QTest::newRow("wrap")
-            << macRows({{"001", "02:00:00:00:FF:FE"}, {"002", "02:00:00:00:FF:FE"}, {"003", "02:00:00:00:FF:FE"}})
-            << QList<int>{1, 2} << sl({"001", "002", "003"})
-            << sl({"02:00:00:00:00:00", "02:00:00:00:00:01", "02:00:00:00:FF:FE"});
+        QTest::newRow("wrap") << macRows(
+            { { "001", "02:00:00:00:FF:FE" }, { "002", "02:00:00:00:FF:FE" }, { "003", "02:00:00:00:FF:FE" } })
+                              << QList<int> { 1, 2 } << sl({ "001", "002", "003" })
+                              << sl({ "02:00:00:00:00:00", "02:00:00:00:00:01", "02:00:00:00:FF:FE" });
         QTest::newRow("unreadable highest")
-            << macRows({{"001", "02:00:00:00:00:01"}, {"002", "02:00:00:00:00:01"}, {"003", "02:00:00:00:00:01"}, {"004", "zz"}})
-            << QList<int>{1, 2} << sl({"001", "002", "003", "004"})
-            << sl({"00:00:00:00:00:01", "00:00:00:00:00:02", "02:00:00:00:00:01", "zz"});
+            << macRows({ { "001", "02:00:00:00:00:01" }, { "002", "02:00:00:00:00:01" }, { "003", "02:00:00:00:00:01" },
+                   { "004", "zz" } })
+            << QList<int> { 1, 2 } << sl({ "001", "002", "003", "004" })
+            << sl({ "00:00:00:00:00:01", "00:00:00:00:00:02", "02:00:00:00:00:01", "zz" });
     }
 
     void autoMac()
@@ -279,15 +279,15 @@ private Q_SLOTS:
 
     void autoMacDebugMessages()
     {
-        Table table = macTable({{QStringLiteral("001"), QStringLiteral("02:00:00:00:00:0A")},
-                                {QStringLiteral("002"), QStringLiteral("02:00:00:00:00:0A")},
-                                {QStringLiteral("003"), QStringLiteral("02:00:00:00:00:0B")}});
+        Table table = macTable({ { QStringLiteral("001"), QStringLiteral("02:00:00:00:00:0A") },
+            { QStringLiteral("002"), QStringLiteral("02:00:00:00:00:0A") },
+            { QStringLiteral("003"), QStringLiteral("02:00:00:00:00:0B") } });
         capture.clear();
         const auto previous = qInstallMessageHandler(captureHandler);
         repairSharedMacs(table, [](const MacRepair &) {});
         qInstallMessageHandler(previous);
-        QCOMPARE(capture, (QStringList{QStringLiteral("Find[ 0 ]"), QStringLiteral("Find[ 1 ]"),
-                                       QStringLiteral("Find[ 2 ]")}));
+        QCOMPARE(capture,
+            (QStringList { QStringLiteral("Find[ 0 ]"), QStringLiteral("Find[ 1 ]"), QStringLiteral("Find[ 2 ]") }));
     }
 };
 

@@ -20,8 +20,7 @@ int pairValue(const QByteArray &d, int i)
     return (high - 1) * 256 + (low == 0 ? 255 : low - 1);
 }
 
-template <size_t N>
-void copyBytes(std::array<quint8, N> &dst, const QByteArray &d, int from)
+template <size_t N> void copyBytes(std::array<quint8, N> &dst, const QByteArray &d, int from)
 {
     for (size_t k = 0; k < N; ++k)
         dst[k] = at(d, from + int(k));
@@ -52,7 +51,7 @@ bool parseDotted(const QByteArray &text, std::array<quint8, 4> &out)
     const QList<QByteArray> parts = text.split('.');
     if (parts.size() != 4)
         return false;
-    std::array<quint8, 4> octets{};
+    std::array<quint8, 4> octets {};
     for (int i = 0; i < 4; ++i) {
         bool ok = false;
         const int v = parts.at(i).toInt(&ok, 10);
@@ -71,7 +70,7 @@ void factoryDefaults(TerminalState &t)
     t.volume = 10;
     t.dhcp = 0;
     t.host1 = t.host2 = t.host3 = 0;
-    t.capture = {238, 0, 0, 2};
+    t.capture = { 238, 0, 0, 2 };
     t.gain = 30;
     t.autoAnswer = 0;
     t.amplifier = 0;
@@ -85,7 +84,7 @@ void factoryDefaults(TerminalState &t)
 
 ApplyResult applied(const QString &description)
 {
-    return ApplyResult{true, description};
+    return ApplyResult { true, description };
 }
 
 ApplyResult applySingle(TerminalState &t, const QByteArray &d)
@@ -95,7 +94,7 @@ ApplyResult applySingle(TerminalState &t, const QByteArray &d)
 
     if (code == 178) {
         // The ID change names its terminal by old ID and MAC together.
-        std::array<quint8, 6> mac{};
+        std::array<quint8, 6> mac {};
         copyBytes(mac, d, 6);
         if (pairValue(d, 3) != t.id || mac != t.mac)
             return {};
@@ -157,7 +156,7 @@ ApplyResult applySingle(TerminalState &t, const QByteArray &d)
     case 163:
     case 164:
     case 165: {
-        static const char *const names[] = {"call", "group call", "all call", "intercom", "call stop"};
+        static const char *const names[] = { "call", "group call", "all call", "intercom", "call stop" };
         return applied(QStringLiteral("%1 %2").arg(QLatin1String(names[code - 161])).arg(pairValue(d, 6)));
     }
     case 166:
@@ -250,11 +249,11 @@ ApplyResult applyCommand(TerminalState &terminal, const QByteArray &d)
     // Single-terminal frame: AA 01 F2, 32 bytes. Queries (kind 0x02) and
     // status replies are no commands.
     if (d.size() >= 32 && at(d, 0) == 0xAA && at(d, 2) == 0xF2)
-        return at(d, 1) == 0x01 ? applySingle(terminal, d) : ApplyResult{};
+        return at(d, 1) == 0x01 ? applySingle(terminal, d) : ApplyResult {};
     // All-terminals frame: its own length, little-endian, in bytes 0 to 3.
     if (d.size() >= 5) {
-        const quint32 length = quint32(at(d, 0)) | (quint32(at(d, 1)) << 8) | (quint32(at(d, 2)) << 16)
-                               | (quint32(at(d, 3)) << 24);
+        const quint32 length
+            = quint32(at(d, 0)) | (quint32(at(d, 1)) << 8) | (quint32(at(d, 2)) << 16) | (quint32(at(d, 3)) << 24);
         if (length == quint32(d.size()))
             return applyZone(terminal, d);
     }
