@@ -60,14 +60,9 @@ void logIdChange(int oldId, int newId, const QString &mac)
                          << " Change_ID_To ==>" << newId;
 }
 
-// A numbering packet in the single-terminal buffer: multicast in LAN mode,
-// to the row's own address in WAN mode.
+// A numbering packet in WAN mode: to the row's own address.
 void sendToRow(ToolForKX &window, const SingleTerminalPacket &packet, const QString &rowAddress)
 {
-    if (!window.isWanMode()) {
-        window.SendPacket(packet.data(), SingleTerminalPacket::Size);
-        return;
-    }
     QByteArray address = rowAddress.toLocal8Bit();
     window.WanPacketSend(
         const_cast<char *>(reinterpret_cast<const char *>(packet.data())), SingleTerminalPacket::Size, address.data());
@@ -87,6 +82,11 @@ void ToolForKX::SoltSetAutoId()
     qCDebug(lcDiscovery) << "SoltSetAutoId = ";
     TreeRows rows(*this, ui->treeWidget);
     assignSharedIds(rows, fieldNumber(ui->lineEdit_ChangStatId->text()), [this](const IdChange &change) {
+        if (!isWanMode()) {
+            SetDefalutID(change.oldId, change.newId, change.mac);
+            return;
+        }
+        // The packet of SetDefalutID, sent to the row instead of the selection.
         logIdChange(change.oldId, change.newId, change.mac);
         writeIdChange(m_one, change.oldId, change.newId, change.mac);
         sendToRow(*this, m_one, change.address);
