@@ -162,6 +162,11 @@ private:
     char m_scanAddress[32] = {};
 
     // --- terminal list and scan helpers (discovery) ---
+    // Turns status replies into rows (reader thread, duplicate index, column
+    // fitting); made on first use, once the sockets exist. A function-pointer
+    // deleter, so this header needs no definition of the class.
+    class TerminalListFeed &listFeed();
+    std::unique_ptr<class TerminalListFeed, void (*)(class TerminalListFeed *)> m_listFeed{nullptr, nullptr};
 
     // --- command helpers (commands) ---
 

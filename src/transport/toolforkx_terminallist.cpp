@@ -1,28 +1,64 @@
 // Status replies and the terminal list: recv_slot() and slotSysTimer().
 #include "app/logging.h"
 #include "app/toolforkx.h"
+#include "transport/terminallistfeed.h"
 
-#include <QNetworkDatagram>
+#include <QHeaderView>
 #include <QTreeWidgetItem>
 #include <QUdpSocket>
 
 #include "ui_toolforkx.h"
 
+TerminalListFeed &ToolForKX::listFeed()
+{
+    if (!m_listFeed) {
+        auto *feed = new TerminalListFeed(ui->treeWidget, m_lanSocket, m_wanSocket, [this] { recv_slot(); });
+        m_listFeed = decltype(m_listFeed)(feed, [](TerminalListFeed *f) { delete f; });
+    }
+    return *m_listFeed;
+}
+
+// Runs for a readyRead of either socket and whenever the reply reader has
+// queued datagrams. Replies from the socket of the inactive mode give no
+// row; every datagram, row or not, restarts the sort countdown.
 void ToolForKX::recv_slot()
 {
-    // Placeholder until reply decoding lands: drain whatever arrived so the
-    // sockets keep notifying.
-    for (QUdpSocket *socket : {m_lanSocket, m_wanSocket}) {
-        while (socket && socket->hasPendingDatagrams())
-            socket->receiveDatagram(1024);
+    const TerminalListFeed::Taken taken = listFeed().take(sender(), isWanMode());
+    if (taken.datagrams > 0)
+        m_sortCountdown = 3;
+    if (taken.rows > 0) {
+        m_replyCount += taken.rows;
+        ui->lineEdit_MachineNum->setText(QString::number(m_replyCount));
     }
 }
 
 void ToolForKX::slotSysTimer()
 {
+    // Made here too, so that the reader drains the sockets from the first
+    // tick on, whether or not a datagram has come yet.
+    listFeed();
+
+    // WAN mode wins when both boxes are ticked; LAN mode shows whenever WAN
+    // mode is off.
+    const bool wan = ui->checkBox_Wan->isChecked();
+    if (wan)
+        ui->checkBox_Lan->setChecked(false);
+    else if (ui->checkBox_Lan->isChecked())
+        ui->checkBox_Wan->setChecked(false);
+    else
+        ui->checkBox_Lan->setChecked(true);
+
+    for (QLineEdit *field : {ui->lineEdit_ScanIP1, ui->lineEdit_ScanIP2, ui->lineEdit_ScanIP3, ui->lineEdit_ScanIP4,
+                             ui->lineEdit_ScanIP5, ui->lineEdit_ScanIP6, ui->lineEdit_ScanIP7, ui->lineEdit_ScanIP8})
+        field->setEnabled(wan);
+
+    // The sort falls on the second tick after the last datagram: replies
+    // have stopped by then.
+    if (m_sortCountdown-- == 2)
+        ui->treeWidget->sortItems(0, Qt::AscendingOrder);
 }
 
 void ToolForKX::setTerminalListCellText(QTreeWidgetItem *item, int column, const QString &text)
 {
-    item->setText(column, text);
+    listFeed().setCellText(item, column, text);
 }

@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Tries the tool without hardware: builds Quenzal and the terminal simulator,
+# makes a pair of network namespaces (tools/terminal-sim/README.md), plays the
+# example fleet in the terminal namespace and starts the tool in the tool
+# namespace. Nothing reaches the machine's real network. Needs root.
+#
+# With a display the window opens on it. Without one, the window is served
+# over VNC and bridged out of the namespace to port QUENZAL_VNC_PORT (5900) of
+# this machine through a unix socket.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+extra=()
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+    extra+=(socat)
+fi
+scripts/install-deps.sh --test
+if [ ${#extra[@]} -gt 0 ] && ! command -v socat >/dev/null 2>&1; then
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq socat
+fi
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build --target quenzal quenzal-terminal-sim -j"$(nproc)"
+exec tests/netns/run-in-netns.sh scripts/demo-in-netns.sh "${DEMO_SECONDS:-3600}"

@@ -1,0 +1,32 @@
+#pragma once
+// Address arithmetic of the WAN scan.
+//
+// The scan counts addresses in base 255: octet 4 runs 0..254 and every 255
+// steps octet 3 goes up by one. Nothing is validated: fields that are out of
+// range give addresses such as 192.168.300.1 that simply do not parse when
+// sent, and an end before the start gives a count of 0 or less.
+
+#include <QByteArray>
+
+namespace quenzal {
+
+// The eight scan fields as numbers (start octets s1..s4, end octets e1..e4;
+// e1 and e2 take no part in any scan).
+struct ScanFields
+{
+    int s1 = 0, s2 = 0, s3 = 0, s4 = 0;
+    int e1 = 0, e2 = 0, e3 = 0, e4 = 0;
+};
+
+// N = (e3 - s3) * 255 + (e4 - s4) + 1.
+int scanAddressCount(const ScanFields &f);
+
+// Maximum of the progress bar for a scan of n addresses (n - 2: the bar stays
+// full for the last two steps).
+inline int scanProgressMaximum(int n) { return n - 2; }
+
+// Dotted text ("%d.%d.%d.%d") of step k: running number r = s4 + k, address
+// s1.s2.(s3 + r div 255).(r mod 255), with C division.
+QByteArray scanStepAddress(const ScanFields &f, int k);
+
+} // namespace quenzal

@@ -1,0 +1,216 @@
+#include "transport/terminallistfeed.h"
+
+#include "app/logging.h"
+
+#include <QElapsedTimer>
+#include <QHeaderView>
+#include <QTreeWidget>
+#include <QUdpSocket>
+
+using namespace quenzal;
+
+namespace {
+
+// Work per slice on the GUI thread before it returns to the event loop.
+constexpr qint64 SliceMs = 8;
+// Quiet time after the last row before the columns are fitted.
+constexpr int FitDelayMs = 40;
+
+QTreeWidgetItem *itemOf(DuplicateIndex::Row row)
+{
+    return static_cast<QTreeWidgetItem *>(const_cast<void *>(row));
+}
+
+} // namespace
+
+TerminalListFeed::Mode TerminalListFeed::modeFromEnvironment()
+{
+    return qEnvironmentVariableIntValue("QUENZAL_LIST_PER_ROW") == 1 ? Mode::PerRow : Mode::Batched;
+}
+
+TerminalListFeed::TerminalListFeed(QTreeWidget *list, QUdpSocket *lan, QUdpSocket *wan, std::function<void()> wake,
+                                   Mode mode)
+    : m_list(list)
+    , m_lan(lan)
+    , m_wan(wan)
+    , m_wake(std::move(wake))
+    , m_mode(mode)
+    , m_baseBrush(QColor(QStringLiteral("#CAFFF0")), Qt::SolidPattern)
+    , m_flagBrush(QColor(QStringLiteral("#CAFFFF")), Qt::SolidPattern)
+    , m_idBrush(QColor(0, 255, 255), Qt::SolidPattern)
+    , m_addressBrush(QColor(100, 255, 255), Qt::SolidPattern)
+{
+    // Rows that leave the list by any road leave the index too.
+    QAbstractItemModel *model = m_list->model();
+    connect(model, &QAbstractItemModel::modelAboutToBeReset, this, [this] { m_index.clear(); });
+    connect(model, &QAbstractItemModel::rowsAboutToBeRemoved, this,
+            [this](const QModelIndex &parent, int first, int last) {
+                if (parent.isValid())
+                    return;
+                for (int r = first; r <= last; ++r)
+                    m_index.remove(m_list->topLevelItem(r));
+            });
+
+    m_fitTimer.setSingleShot(true);
+    m_fitTimer.setInterval(FitDelayMs);
+    connect(&m_fitTimer, &QTimer::timeout, this, &TerminalListFeed::fitColumns);
+
+    if (m_mode == Mode::Batched) {
+        m_reader = std::make_unique<ReplyReader>(m_lan ? m_lan->socketDescriptor() : -1,
+                                                 m_wan ? m_wan->socketDescriptor() : -1, [this] {
+                                                     QMetaObject::invokeMethod(this, m_wake, Qt::QueuedConnection);
+                                                 });
+    }
+}
+
+TerminalListFeed::~TerminalListFeed() = default;
+
+QTreeWidgetItem *TerminalListFeed::makeItem(const StatusRow &row) const
+{
+    QStringList texts;
+    texts.reserve(TerminalListColumns);
+    for (const QString &t : row.texts)
+        texts.append(t);
+    auto *item = new QTreeWidgetItem(texts);
+    for (int c = 0; c <= 28; c += 2)
+        item->setBackground(c, m_baseBrush);
+    if (row.wanMode)
+        item->setBackground(ColNetMode, m_flagBrush);
+    if (row.fontMarked)
+        item->setBackground(ColFontState, m_flagBrush);
+    return item;
+}
+
+void TerminalListFeed::colour(const std::array<std::vector<DuplicateIndex::Row>, DuplicateIndex::Keys> &marks)
+{
+    for (int k = 0; k < DuplicateIndex::Keys; ++k) {
+        const QBrush &brush = k == 0 ? m_idBrush : m_addressBrush;
+        for (DuplicateIndex::Row r : marks[size_t(k)])
+            itemOf(r)->setBackground(DuplicateIndex::ListColumns[size_t(k)], brush);
+    }
+}
+
+TerminalListFeed::Taken TerminalListFeed::take(QObject *signaller, bool wanMode)
+{
+    return m_mode == Mode::PerRow ? takePerRow(signaller, wanMode) : takeBatched(wanMode);
+}
+
+TerminalListFeed::Taken TerminalListFeed::takeBatched(bool wanMode)
+{
+    m_continuePosted = false;
+    m_reader->takeAll(m_pending);
+    Taken taken;
+    if (m_pending.empty())
+        return taken;
+
+    QElapsedTimer clock;
+    clock.start();
+    QList<QTreeWidgetItem *> batch;
+    while (!m_pending.empty()) {
+        if ((taken.datagrams & 63) == 63 && clock.elapsed() >= SliceMs)
+            break;
+        const ReplyReader::Datagram d = std::move(m_pending.front());
+        m_pending.pop_front();
+        ++taken.datagrams;
+        // Only the socket of the current mode gives rows.
+        if ((d.source == ReplyReader::Wan) != wanMode || !isStatusReply(d.data))
+            continue;
+        const StatusRow row = decodeStatusReply(d.data);
+        QTreeWidgetItem *item = makeItem(row);
+        colour(m_index.add(item, {row.texts[ColId], row.texts[ColIp], row.texts[ColMac]}));
+        batch.append(item);
+    }
+
+    if (!batch.isEmpty()) {
+        beginBurst();
+        m_list->addTopLevelItems(batch);
+        m_list->header()->setSortIndicatorShown(true);
+        taken.rows = int(batch.size());
+    }
+    if (!m_pending.empty() && !m_continuePosted) {
+        // More than a slice arrived: give the event loop a turn (paint,
+        // clicks, timers) and go on.
+        m_continuePosted = true;
+        QMetaObject::invokeMethod(this, m_wake, Qt::QueuedConnection);
+    }
+    qCDebug(lcTransport) << "took" << taken.datagrams << "datagrams," << taken.rows << "rows in" << clock.elapsed()
+                         << "ms," << m_pending.size() << "waiting";
+    return taken;
+}
+
+// The per-reply rules taken literally: one datagram per notification, from
+// the socket that signalled; three searches of the whole list; the columns
+// refitted after every row.
+TerminalListFeed::Taken TerminalListFeed::takePerRow(QObject *signaller, bool wanMode)
+{
+    Taken taken;
+    auto *socket = qobject_cast<QUdpSocket *>(signaller);
+    if (!socket || (socket != m_lan && socket != m_wan))
+        return taken;
+    char buffer[2048] = {};
+    const qint64 got = socket->readDatagram(buffer, StatusReplyReadLimit);
+    taken.datagrams = 1;
+    if ((socket == m_wan) != wanMode || !isStatusReply(buffer, qMax<qint64>(got, 0)))
+        return taken;
+    const StatusRow row = decodeStatusReply(buffer, qMax<qint64>(got, 0));
+    QTreeWidgetItem *item = makeItem(row);
+    m_list->addTopLevelItem(item);
+    m_list->header()->setSortIndicatorShown(true);
+    for (int k = 0; k < DuplicateIndex::Keys; ++k) {
+        const int column = DuplicateIndex::ListColumns[size_t(k)];
+        const QList<QTreeWidgetItem *> same = m_list->findItems(item->text(column), Qt::MatchExactly, column);
+        if (same.size() > 1) {
+            for (QTreeWidgetItem *other : same)
+                other->setBackground(column, k == 0 ? m_idBrush : m_addressBrush);
+        }
+    }
+    m_list->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    taken.rows = 1;
+    return taken;
+}
+
+void TerminalListFeed::beginBurst()
+{
+    // Fitting 32 columns over the rows on every layout is what makes a burst
+    // stall; widths are fixed until the burst has passed.
+    if (!m_fitPending) {
+        QHeaderView *header = m_list->header();
+        for (int c = 0; c < header->count(); ++c) {
+            if (header->sectionResizeMode(c) == QHeaderView::ResizeToContents)
+                header->setSectionResizeMode(c, QHeaderView::Interactive);
+        }
+        m_fitPending = true;
+    }
+    m_fitTimer.start();
+}
+
+void TerminalListFeed::fitColumns()
+{
+    if (!m_pending.empty()) {
+        m_fitTimer.start();
+        return;
+    }
+    m_list->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_fitPending = false;
+}
+
+bool TerminalListFeed::busy() const
+{
+    return !m_pending.empty() || m_fitPending;
+}
+
+void TerminalListFeed::settle()
+{
+    if (m_fitPending && m_pending.empty()) {
+        m_fitTimer.stop();
+        fitColumns();
+    }
+}
+
+void TerminalListFeed::setCellText(QTreeWidgetItem *item, int column, const QString &text)
+{
+    item->setText(column, text);
+    const int key = DuplicateIndex::keyOfColumn(column);
+    if (key >= 0 && item->treeWidget() == m_list && !item->parent())
+        m_index.rename(item, key, text);
+}

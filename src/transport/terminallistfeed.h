@@ -1,0 +1,100 @@
+#pragma once
+// Turns status replies into rows of the terminal list, at the scale of
+// sites with thousands of terminals.
+//
+// The rules per reply are simple: append a row of 32 texts, colour the even
+// columns, colour the ID, IP and MAC cells that the new row shares with
+// others, fit the columns, and sort by ID once replies stop. Done literally
+// per datagram (search the whole list three times, refit 32 columns over the
+// rows, one datagram per event-loop turn) a burst of 10,000 replies takes
+// minutes and loses most of them. So:
+//   - ReplyReader drains both sockets on its own thread into a queue;
+//   - the GUI thread takes the queue in slices of a few milliseconds, so it
+//     keeps painting and answering clicks, and adds each slice to the list at
+//     once (one insertion, one pending sort of the list's own sorting);
+//   - DuplicateIndex finds the cells to colour without searching the list;
+//   - column fitting is switched off while a burst runs and done once when
+//     it has passed.
+// What the user sees once a burst has passed is the same as the per-reply
+// rules give: same rows, texts, colours, order and column widths.
+//
+// Which socket a datagram came from is kept with it: a datagram from the
+// socket of the inactive mode gives no row (it still counts as a datagram
+// for the sort countdown).
+//
+// PerRow is the literal per-reply way, kept as the reference that the
+// equivalence tests and the benchmark compare against; the environment
+// variable QUENZAL_LIST_PER_ROW=1 selects it.
+
+#include "discovery/duplicateindex.h"
+#include "transport/replyreader.h"
+#include "transport/statusreply.h"
+
+#include <QBrush>
+#include <QObject>
+#include <QTimer>
+
+#include <deque>
+#include <functional>
+#include <memory>
+
+class QTreeWidget;
+class QTreeWidgetItem;
+class QUdpSocket;
+
+class TerminalListFeed : public QObject
+{
+public:
+    enum class Mode { Batched, PerRow };
+
+    // wake is called (on the GUI thread) whenever there is something to
+    // take; the window runs its receive slot from it.
+    TerminalListFeed(QTreeWidget *list, QUdpSocket *lan, QUdpSocket *wan, std::function<void()> wake,
+                     Mode mode = modeFromEnvironment());
+    ~TerminalListFeed() override;
+
+    static Mode modeFromEnvironment();
+    Mode mode() const { return m_mode; }
+
+    struct Taken
+    {
+        int datagrams = 0; // datagrams handled, rows or not
+        int rows = 0;      // rows appended
+    };
+    // Handles what has arrived. `signaller` is the socket whose notification
+    // runs this (nullptr when the reader woke us).
+    Taken take(QObject *signaller, bool wanMode);
+
+    // True while rows are queued or the columns still wait for fitting.
+    bool busy() const;
+    // Fits the columns now if a burst left them unfitted.
+    void settle();
+
+    // Rewrites one cell of an existing row, keeping the duplicate index in
+    // step. The cell keeps its colour.
+    void setCellText(QTreeWidgetItem *item, int column, const QString &text);
+
+private:
+    QTreeWidgetItem *makeItem(const quenzal::StatusRow &row) const;
+    void colour(const std::array<std::vector<quenzal::DuplicateIndex::Row>, quenzal::DuplicateIndex::Keys> &marks);
+    Taken takeBatched(bool wanMode);
+    Taken takePerRow(QObject *signaller, bool wanMode);
+    void beginBurst();
+    void fitColumns();
+
+    QTreeWidget *m_list;
+    QUdpSocket *m_lan;
+    QUdpSocket *m_wan;
+    std::function<void()> m_wake;
+    Mode m_mode;
+    quenzal::DuplicateIndex m_index;
+    std::unique_ptr<quenzal::ReplyReader> m_reader;
+    std::deque<quenzal::ReplyReader::Datagram> m_pending;
+    QTimer m_fitTimer;
+    bool m_fitPending = false;
+    bool m_continuePosted = false;
+    const QBrush m_baseBrush;
+    const QBrush m_flagBrush;
+    const QBrush m_idBrush;
+    const QBrush m_addressBrush;
+};
