@@ -237,6 +237,38 @@ private Q_SLOTS:
         QVERIFY2(distinct(ids), qPrintable(ids.join(QLatin1Char(' '))));
         QCOMPARE(ids, (QStringList { s("005"), s("009"), s("010"), s("011") }));
     }
+
+    void autoMacResetsTheRepairedTerminal_data()
+    {
+        QTest::addColumn<bool>("wan");
+        QTest::newRow("LAN") << false;
+        QTest::newRow("WAN") << true;
+    }
+
+    void autoMacResetsTheRepairedTerminal()
+    {
+        QFETCH(bool, wan);
+        QVERIFY(startSim("mask = 255.255.0.0\n"
+                         "[terminal]\nid = 3\nip = 198.18.1.6\nmac = 02:00:00:00:00:0A\n"
+                         "[terminal]\nid = 4\nip = 198.18.1.12\nmac = 02:00:00:00:00:0A\n"
+                         "[terminal]\nid = 6\nip = 198.18.0.2\nmac = 02:00:00:00:00:0B\n",
+            s(wan ? "automac-wan" : "automac-lan")));
+        ToolForKX window;
+        window.show();
+        Ui::ToolForKX *ui = window.form();
+        QVERIFY(lanScan(window, 3));
+        ui->treeWidget->sortItems(0, Qt::AscendingOrder);
+        pressRow(ui->treeWidget, rowWithIp(ui->treeWidget, "198.018.000.002"));
+
+        ui->checkBox_Wan->setChecked(wan);
+        ui->but_AutoMac->click();
+        // The upper of the two rows with MAC ...0A (ID 3) gets the next MAC
+        // above the highest and its terminal the factory reset.
+        QCOMPARE(rowWithIp(ui->treeWidget, "198.018.001.006")->text(4), s("02:00:00:00:00:0C"));
+        QTRY_COMPARE_WITH_TIMEOUT(simLog("applied").size(), 1, 3000);
+        const QByteArray applied = simLog("applied").first();
+        QVERIFY2(applied.contains("applied 3 factory reset"), applied.constData());
+    }
 };
 
 QTEST_MAIN(TestCommandsE2e)
