@@ -79,6 +79,8 @@ Mac nextMac(const Mac &mac)
 void assignSharedIds(TerminalRows &rows, int startNumber, const std::function<void(const IdChange &)> &send)
 {
     int running = startNumber;
+    // Sorting after every examined row is only needed when a cell changed
+    // since the last sort: the sort is stable, so a sorted list stays as it is.
     bool sorted = false;
     for (int i = 0; i < rows.count(); ++i) {
         const QString id = rows.text(i, IdColumn);
@@ -102,9 +104,12 @@ void assignSharedIds(TerminalRows &rows, int startNumber, const std::function<vo
                 ++running;
             rows.setText(i, IdColumn, newText);
             i = 0;
+            sorted = false;
         }
-        rows.sortBy(IdColumn);
-        sorted = true;
+        if (!sorted) {
+            rows.sortBy(IdColumn);
+            sorted = true;
+        }
     }
     rows.sortBy(IdColumn);
 }
@@ -113,6 +118,7 @@ void repairSharedMacs(TerminalRows &rows, const std::function<void(const MacRepa
 {
     const int last = rows.count() - 1;
     rows.sortBy(MacColumn);
+    bool sorted = true;
     for (int i = 0; i < rows.count(); ++i) {
         const QString mac = rows.text(i, MacColumn);
         const int found = rows.countExact(MacColumn, mac);
@@ -129,8 +135,12 @@ void repairSharedMacs(TerminalRows &rows, const std::function<void(const MacRepa
             reset(MacRepair { fieldNumber(rows.text(i, IdColumn)), mac, newMac, rows.text(i, AddressColumn) });
             rows.setText(i, MacColumn, newMac);
             i = 0;
+            sorted = false;
         }
-        rows.sortBy(MacColumn);
+        if (!sorted) {
+            rows.sortBy(MacColumn);
+            sorted = true;
+        }
     }
 }
 

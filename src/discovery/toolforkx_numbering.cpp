@@ -16,7 +16,11 @@ using namespace quenzal;
 
 namespace {
 
-// The window's terminal list as the numbering passes see it.
+// The window's terminal list as the numbering passes see it. The count of
+// rows holding a text is what QTreeWidget::findItems with Qt::MatchExactly
+// would find; it is kept in a table per column, because a pass asks for it
+// once per examined row and nothing but the pass changes the list meanwhile
+// (the slot holds the event loop).
 class TreeRows : public TerminalRows
 {
 public:
@@ -28,19 +32,32 @@ public:
 
     int count() const override { return m_tree->topLevelItemCount(); }
     QString text(int row, int column) const override { return m_tree->topLevelItem(row)->text(column); }
-    int countExact(int column, const QString &text) const override
-    {
-        return int(m_tree->findItems(text, Qt::MatchExactly, column).size());
-    }
+    int countExact(int column, const QString &text) const override { return counts(column).value(text); }
     void setText(int row, int column, const QString &text) override
     {
-        m_window.setTerminalListCellText(m_tree->topLevelItem(row), column, text);
+        QTreeWidgetItem *item = m_tree->topLevelItem(row);
+        QHash<QString, int> &c = counts(column);
+        --c[item->text(column)];
+        ++c[text];
+        m_window.setTerminalListCellText(item, column, text);
     }
     void sortBy(int column) override { m_tree->sortItems(column, Qt::AscendingOrder); }
 
 private:
+    QHash<QString, int> &counts(int column) const
+    {
+        auto it = m_counts.find(column);
+        if (it == m_counts.end()) {
+            it = m_counts.insert(column, {});
+            for (int r = 0; r < m_tree->topLevelItemCount(); ++r)
+                ++(*it)[m_tree->topLevelItem(r)->text(column)];
+        }
+        return *it;
+    }
+
     ToolForKX &m_window;
     QTreeWidget *m_tree;
+    mutable QHash<int, QHash<QString, int>> m_counts;
 };
 
 // Writes the ID-change packet (code 178) into the single-terminal buffer.
