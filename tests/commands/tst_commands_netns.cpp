@@ -3,6 +3,7 @@
 // commands and their warnings, the WAN fan-out of the zone-wide commands and
 // where the numbering passes send their packets.
 #include <QtTest>
+#include <QTextEdit>
 #include <QTreeWidgetItem>
 
 #include "app/toolforkx.h"
@@ -33,6 +34,19 @@ QTreeWidgetItem *addRow(ToolForKX &window, const char *id, const char *ip, const
     auto *item = new QTreeWidgetItem(texts);
     window.form()->treeWidget->addTopLevelItem(item);
     return item;
+}
+
+// Sets the texts of the named line edits (or the plain text of a text edit).
+void setFields(ToolForKX &window, const QStringList &names, const QStringList &texts)
+{
+    for (int i = 0; i < names.size(); ++i) {
+        if (auto *edit = window.findChild<QLineEdit *>(names.at(i)))
+            edit->setText(texts.at(i));
+        else if (auto *text = window.findChild<QTextEdit *>(names.at(i)))
+            text->setPlainText(texts.at(i));
+        else
+            QTest::qFail(qPrintable(names.at(i)), __FILE__, __LINE__);
+    }
 }
 
 QStringList column(ToolForKX &window, int c)
@@ -117,6 +131,152 @@ private Q_SLOTS:
         d = probe.next();
         QCOMPARE(d.bytes.mid(3, 5), QByteArray::fromHex("0108a2022d"));
         QVERIFY2(probe.next(300).isNull(), "one datagram per command");
+    }
+
+    // Every button reads its own fields, in their order, and sends its own
+    // command: the datagram equals what the encoding makes of those texts on
+    // a copy of the buffer as it stood before the click.
+    void everyTerminalButton_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<int>("command");
+        QTest::addColumn<QStringList>("fields");
+        QTest::addColumn<QStringList>("texts");
+        auto row = [](const char *button, TerminalCommand c, QStringList fields = {}, QStringList texts = {}) {
+            QTest::newRow(button) << s(button) << int(c) << fields << texts;
+        };
+        auto names = [](const char *base, int n) {
+            QStringList out { s(base) };
+            for (int i = 2; i <= n; ++i)
+                out << s(base) + QStringLiteral("_%1").arg(i);
+            return out;
+        };
+        const QStringList four { s("11"), s("22"), s("33"), s("44") };
+        row("but_Cid", TerminalCommand::SetId, { s("lineEdit_Cid") }, { s("300") });
+        row("but_voladd", TerminalCommand::Volume, { s("lineEdit_Csetvol") }, { s("9") });
+        row("but_DhcpOn", TerminalCommand::DhcpOn);
+        row("but_DhcpOff", TerminalCommand::DhcpOff);
+        row("but_Cip", TerminalCommand::Ip, names("lineEdit_Cip", 4), four);
+        row("but_Cprot", TerminalCommand::Mask, names("lineEdit_CMask", 4), four);
+        row("but_Cgateway", TerminalCommand::Gateway, names("lineEdit_Cgateway", 4), four);
+        row("but_CServerip", TerminalCommand::ServerIp, names("lineEdit_CServerip", 4), four);
+        row("but_indexreboot", TerminalCommand::Reboot);
+        row("but_COneKeyCall", TerminalCommand::OneKeyHosts, names("lineEdit_COneKeyCall", 3),
+            { s("1"), s("2"), s("3") });
+        row("but_CLineIn", TerminalCommand::CaptureAddress,
+            { s("lineEdit_CLineIn1"), s("lineEdit_CLineIn2"), s("lineEdit_CLineIn3"), s("lineEdit_CLineIn4") }, four);
+        row("but_LAN", TerminalCommand::Lan);
+        row("but_WAN", TerminalCommand::Wan);
+        row("but_MyMachType", TerminalCommand::ModelText, { s("lineEdit_MyMachType") }, { s("终端型号") });
+        row("but_onecall", TerminalCommand::OneCall, { s("lineEdit_Beijiao") }, { s("21") });
+        row("but_partcall", TerminalCommand::GroupCall, { s("lineEdit_Beijiao") }, { s("22") });
+        row("but_allcall", TerminalCommand::AllCall, { s("lineEdit_Beijiao") }, { s("23") });
+        row("but_intercom", TerminalCommand::Intercom, { s("lineEdit_Beijiao") }, { s("24") });
+        row("but_CallStop", TerminalCommand::CallStop, { s("lineEdit_Beijiao") }, { s("25") });
+        row("but_CMicGain", TerminalCommand::MicGain, { s("lineEdit_CMicGain") }, { s("31") });
+        row("but_SetAuto1", TerminalCommand::AutoAnswerOn);
+        row("but_SetAuto0", TerminalCommand::AutoAnswerOff);
+        row("but_SetPAMuteOn", TerminalCommand::AmplifierOn);
+        row("but_SetPAMuteOff", TerminalCommand::AmplifierOff);
+        row("but_SetExtMute", TerminalCommand::ExtAudioOff);
+        row("but_SetExtLINEIN", TerminalCommand::ExtAudioLineIn);
+        row("but_SetExtMIC", TerminalCommand::ExtAudioMic);
+        row("but_SetCallModeOnline", TerminalCommand::MicModeOnline);
+        row("but_SetCallModeOffline", TerminalCommand::MicModeOffline);
+        row("but_SetFontUpdata", TerminalCommand::UpdateFont);
+        row("but_SetOfflineName", TerminalCommand::StandbyText, { s("lineEdit_COfflineName") }, { s("备用") });
+        row("but_SetOfflinepartid", TerminalCommand::OfflineGroup, { s("lineEdit_COfflinePartId") }, { s("12") });
+        row("but_SetDisplayOk", TerminalCommand::DisplayOk);
+        row("but_RingOn", TerminalCommand::RingOn);
+        row("but_RingOff", TerminalCommand::RingOff);
+        row("but_SetMaxVol", TerminalCommand::MaxVolume, { s("lineEdit_MaxVol") }, { s("12") });
+    }
+
+    void everyTerminalButton()
+    {
+        QFETCH(QString, button);
+        QFETCH(int, command);
+        QFETCH(QStringList, fields);
+        QFETCH(QStringList, texts);
+
+        Probe probe(LanPort, true);
+        QVERIFY(probe.ready());
+        ToolForKX window;
+        window.form()->lineEdit_rebootid->setText(s("258"));
+        // Leftovers in every parameter byte, so a byte written by mistake shows.
+        window.form()->lineEdit_MyMachType->setText(s("0123456789abcdef"));
+        window.form()->but_MyMachType->click();
+        QVERIFY(!probe.next().isNull());
+
+        setFields(window, fields, texts);
+        SingleTerminalPacket mirror = window.singleTerminalPacket();
+        const QByteArray expected = composeTerminalCommand(mirror, TerminalCommand(command), texts, s("258"));
+        auto *b = window.findChild<QAbstractButton *>(button);
+        QVERIFY2(b, qPrintable(button));
+        b->click();
+        QCOMPARE(probe.next().bytes.toHex(' '), expected.toHex(' '));
+        QCOMPARE(window.singleTerminalPacket().bytes().toHex(' '), mirror.bytes().toHex(' '));
+    }
+
+    void machineTypeSlotReadsTheComboBox()
+    {
+        Probe probe(LanPort, true);
+        QVERIFY(probe.ready());
+        ToolForKX window;
+        // Disabled in the form: only the slot itself can send it.
+        QVERIFY(!window.form()->but_CMachType->isEnabled());
+        window.form()->Cbox_Type->setCurrentIndex(2); // "161"
+        window.SlotSendMachType();
+        QCOMPARE(probe.next().bytes.mid(5, 2), QByteArray::fromHex("09a1"));
+    }
+
+    void everyZoneButton_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<int>("command");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("text");
+        auto row = [](const char *button, ZoneCommand c, const char *field = "", const char *text = "") {
+            QTest::newRow(button) << s(button) << int(c) << s(field) << s(text);
+        };
+        row("but_SetAllReboot", ZoneCommand::Reboot);
+        row("but_SetAllDhcpOn", ZoneCommand::DhcpOn);
+        row("but_SetAllDhcpOff", ZoneCommand::DhcpOff);
+        row("but_SetAllWan", ZoneCommand::Wan);
+        row("but_SetAllLan", ZoneCommand::Lan);
+        row("but_SetAllServer", ZoneCommand::ServerText, "lineEdit_AllServerAddr", "198.18.0.1");
+        row("but_SetRelayTime", ZoneCommand::RelayDelay, "lineEdit_RelayTime", "7");
+        row("but_SetLanRate", ZoneCommand::LanRate, "lineEdit_LanRate", "48000");
+        row("but_SetWanRate", ZoneCommand::WanRate, "lineEdit_WanRate", "16000");
+        row("but_SetExtMute_ALL", ZoneCommand::ExtAudioOff);
+        row("but_SetExtLINEIN_ALL", ZoneCommand::ExtAudioLineIn);
+        row("but_SetExtMIC_ALL", ZoneCommand::ExtAudioMic);
+        row("but_Settcmd", ZoneCommand::CommandText, "lineEdit_tcmd", "play 3");
+        row("but_Settcmd2", ZoneCommand::CommandTextUtf8, "textEdit_TTS", "欢迎光临");
+    }
+
+    void everyZoneButton()
+    {
+        QFETCH(QString, button);
+        QFETCH(int, command);
+        QFETCH(QString, field);
+        QFETCH(QString, text);
+
+        Probe probe(LanPort, true);
+        QVERIFY(probe.ready());
+        ToolForKX window;
+        window.form()->lineEdit_tcmd->setText(QStringLiteral("x").repeated(32));
+        window.form()->but_Settcmd->click();
+        QVERIFY(!probe.next().isNull());
+
+        if (!field.isEmpty())
+            setFields(window, { field }, { text });
+        AllTerminalsPacket mirror = window.allTerminalsPacket();
+        const QByteArray expected = composeZoneCommand(mirror, ZoneCommand(command), text);
+        auto *b = window.findChild<QAbstractButton *>(button);
+        QVERIFY2(b, qPrintable(button));
+        b->click();
+        QCOMPARE(probe.next().bytes.toHex(' '), expected.toHex(' '));
     }
 
     void armedCommandsWarnAndDisarm()
