@@ -1,1 +1,147 @@
 #include "discovery/numbering.h"
+
+#include "app/logging.h"
+#include "transport/packets.h"
+
+namespace quenzal {
+
+namespace {
+
+int hexDigit(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u >= '0' && u <= '9')
+        return u - '0';
+    if (u >= 'a' && u <= 'f')
+        return u - 'a' + 10;
+    if (u >= 'A' && u <= 'F')
+        return u - 'A' + 10;
+    return -1;
+}
+
+// Numerically highest ID of the list. Column 0 sorts as text, so once IDs
+// have four digits the last row is no longer the highest ("1000" < "999").
+int highestId(const TerminalRows &rows)
+{
+    int highest = 0;
+    for (int r = 0; r < rows.count(); ++r)
+        highest = qMax(highest, fieldNumber(rows.text(r, IdColumn)));
+    return highest;
+}
+
+QString idText(int id)
+{
+    return QString::asprintf("%03d", id);
+}
+
+} // namespace
+
+Mac parseMacText(const QString &text)
+{
+    Mac mac {};
+    int i = 0;
+    const int n = int(text.size());
+    for (int field = 0; field < 6; ++field) {
+        if (field > 0) {
+            if (i >= n || text.at(i) != QLatin1Char(':'))
+                break;
+            ++i;
+        }
+        while (i < n && text.at(i).isSpace())
+            ++i;
+        int digits = 0;
+        int value = 0;
+        while (digits < 2 && i < n && hexDigit(text.at(i)) >= 0) {
+            value = value * 16 + hexDigit(text.at(i++));
+            ++digits;
+        }
+        if (digits == 0)
+            break;
+        mac[size_t(field)] = quint8(value);
+    }
+    return mac;
+}
+
+QString formatMac(const Mac &m)
+{
+    return QString::asprintf("%02X:%02X:%02X:%02X:%02X:%02X", m[0], m[1], m[2], m[3], m[4], m[5]);
+}
+
+Mac nextMac(const Mac &mac)
+{
+    Mac next = mac;
+    const int w = mac[5] + 1;
+    next[5] = quint8(w % 255);
+    next[4] = quint8(mac[4] + w / 255);
+    return next;
+}
+
+void assignSharedIds(TerminalRows &rows, int startNumber, const std::function<void(const IdChange &)> &send)
+{
+    int running = startNumber;
+    // Sorting after every examined row is only needed when a cell changed
+    // since the last sort: the sort is stable, so a sorted list stays as it is.
+    bool sorted = false;
+    for (int i = 0; i < rows.count(); ++i) {
+        const QString id = rows.text(i, IdColumn);
+        const QString mac = rows.text(i, MacColumn);
+        const int found = rows.countExact(IdColumn, id);
+        qCDebug(lcDiscovery) << "Find=" << i << "ID=" << id << "Mac=" << mac;
+        if (found > 1) {
+            int newId;
+            if (startNumber > 0) {
+                newId = running;
+            } else if (!sorted) {
+                // The list is still in the order the user left it: one above
+                // the ID of the row shown last.
+                newId = fieldNumber(rows.text(rows.count() - 1, IdColumn)) + 1;
+            } else {
+                newId = highestId(rows) + 1;
+            }
+            const QString newText = idText(newId);
+            send(IdChange { fieldNumber(id), fieldNumber(newText), mac, rows.text(i, AddressColumn) });
+            if (startNumber > 0)
+                ++running;
+            rows.setText(i, IdColumn, newText);
+            i = 0;
+            sorted = false;
+        }
+        if (!sorted) {
+            rows.sortBy(IdColumn);
+            sorted = true;
+        }
+    }
+    rows.sortBy(IdColumn);
+}
+
+void repairSharedMacs(TerminalRows &rows, const std::function<void(const MacRepair &)> &reset)
+{
+    const int last = rows.count() - 1;
+    rows.sortBy(MacColumn);
+    bool sorted = true;
+    for (int i = 0; i < rows.count(); ++i) {
+        const QString mac = rows.text(i, MacColumn);
+        const int found = rows.countExact(MacColumn, mac);
+        qCDebug(lcDiscovery) << "Find[" << i << "]";
+        if (found > 1) {
+            // One step above the highest MAC. Past the wrap of the fifth byte,
+            // or after an unreadable highest MAC, that step can land on a MAC
+            // the list already holds, and taking it would renumber the same
+            // rows for ever: step on to the next free one instead.
+            Mac next = nextMac(parseMacText(rows.text(last, MacColumn)));
+            for (int step = 0; step < 255 * 256 && rows.countExact(MacColumn, formatMac(next)) > 0; ++step)
+                next = nextMac(next);
+            const QString newMac = formatMac(next);
+            reset(MacRepair { fieldNumber(rows.text(i, IdColumn)), mac, newMac, rows.text(i, AddressColumn) });
+            rows.setText(i, MacColumn, newMac);
+            i = 0;
+            sorted = false;
+        }
+        if (!sorted) {
+            rows.sortBy(MacColumn);
+            sorted = true;
+        }
+    }
+}
+
+} // namespace quenzal

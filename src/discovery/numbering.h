@@ -1,3 +1,71 @@
 #pragma once
 // The automatic numbering passes over the terminal list (shared IDs, shared
 // MACs), kept apart from the widgets.
+//
+// Both passes work on the list as it stands when the button is pressed and
+// run to their end in one go: examine a row, renumber it when its ID (MAC)
+// is shared, then sort the list and, after a renumbering, start again from
+// position 1. They see the list through TerminalRows, so they run the same
+// on the window's QTreeWidget and on a plain table in the tests. What goes
+// to the terminals is handed to a callback; the passes themselves never send.
+#include <QString>
+
+#include <array>
+#include <functional>
+
+namespace quenzal {
+
+// Columns of the terminal list that the passes use.
+inline constexpr int IdColumn = 0;
+inline constexpr int AddressColumn = 1;
+inline constexpr int MacColumn = 4;
+
+class TerminalRows
+{
+public:
+    virtual ~TerminalRows() = default;
+    virtual int count() const = 0;
+    virtual QString text(int row, int column) const = 0;
+    // Number of rows whose text in `column` equals `text` exactly.
+    virtual int countExact(int column, const QString &text) const = 0;
+    virtual void setText(int row, int column, const QString &text) = 0;
+    // Ascending by the column's text (stable).
+    virtual void sortBy(int column) = 0;
+};
+
+using Mac = std::array<quint8, 6>;
+
+// "%02X:%02X:%02X:%02X:%02X:%02X" read field by field; the fields from the
+// first one that does not parse on are 0.
+Mac parseMacText(const QString &text);
+QString formatMac(const Mac &mac);
+// One step up: the last byte counts in base 255 and carries into the fifth,
+// which wraps in 8 bits without carrying further.
+Mac nextMac(const Mac &mac);
+
+struct IdChange
+{
+    int oldId = 0;
+    int newId = 0;
+    QString mac; // column 4 of the row
+    QString address; // column 1 of the row
+};
+
+struct MacRepair
+{
+    int id = 0; // column 0 of the row, the target of the factory reset
+    QString oldMac;
+    QString newMac;
+    QString address; // column 1 of the row
+};
+
+// Gives every row whose ID text is shared a new ID: from startNumber upward
+// when it is above 0, else one above the highest ID of the list. `send` is
+// called for each renumbering before the row's ID cell is rewritten.
+void assignSharedIds(TerminalRows &rows, int startNumber, const std::function<void(const IdChange &)> &send);
+
+// Gives every row whose MAC text is shared a MAC one step above the highest
+// of the list; `reset` is called for each before the cell is rewritten.
+void repairSharedMacs(TerminalRows &rows, const std::function<void(const MacRepair &)> &reset);
+
+} // namespace quenzal

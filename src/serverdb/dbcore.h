@@ -1,0 +1,187 @@
+#pragma once
+// The database window's work on the server's SQLite file, without widgets.
+//
+// Design:
+// - Every operation opens its own connection, works and closes it before it
+//   returns (the owners in sqliteraii.h), because the server program keeps
+//   using the same file; nothing is cached between operations.
+// - Files are opened without creating: a path that names no file reads as
+//   "nothing there" and leaves nothing behind. Reads use read-only
+//   connections, so listing, backing up and converting never change the
+//   source.
+// - Values are kept as stored (StoredValue: SQLite type plus bytes). The list
+//   shows decoded texts, but a delete binds the stored values back, so a name
+//   whose bytes do not survive the 8-bit codec, or an ID stored as text, still
+//   finds its row. No statement is ever built by pasting values into SQL.
+// - Duplicate marking counts each shown text once in a hash per column, so a
+//   load is linear in the number of rows.
+// - Backups go through SQLite's online backup API: a consistent snapshot even
+//   while the server writes, never over an existing file.
+// - The conversion copies six tables from an old-format file into a fresh
+//   copy of a blank new-format reference, one transaction per table, with
+//   prepared INSERTs whose parameters carry each value with the type its
+//   target column expects. A row that the output refuses is counted, not
+//   fatal; a read or write error of the files stops the whole conversion and
+//   removes the half-written output.
+#include <QByteArray>
+#include <QDateTime>
+#include <QMetaType>
+#include <QString>
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace quenzal::serverdb {
+
+// One value as SQLite stored it. `bytes` holds the content of a text or blob
+// and, for numbers, the text that SQLite renders for them (what the list
+// shows); a NULL has no bytes.
+struct StoredValue {
+    enum Type : std::uint8_t { Null, Integer, Float, Text, Blob };
+    Type type = Null;
+    qint64 integer = 0;
+    double real = 0;
+    QByteArray bytes;
+
+    static StoredValue fromColumn(sqlite3_stmt *stmt, int column);
+    static StoredValue text(const QByteArray &bytes);
+    static StoredValue number(qint64 value);
+
+    bool isNull() const { return type == Null; }
+    // Binds the value with its stored type; returns the SQLite result code.
+    int bindTo(sqlite3_stmt *stmt, int index) const;
+    bool operator==(const StoredValue &other) const;
+    bool operator!=(const StoredValue &other) const { return !(*this == other); }
+};
+
+// Terminal table: ten leading columns; these four identify a row and are
+// the ones checked for duplicates.
+constexpr int kTerminalColumns = 10;
+constexpr int kColId = 0;
+constexpr int kColIp = 7;
+constexpr int kColMac = 8;
+constexpr int kColName = 9;
+constexpr std::array<int, 4> kKeyColumns{kColId, kColIp, kColMac, kColName};
+
+// Texts of the format field.
+QString newFormatText();
+QString oldFormatText();
+
+// The text the list shows for a stored value in a Terminal column: Names are
+// in the system's 8-bit code page, everything else is read as Latin-1.
+QString cellText(int column, const QByteArray &bytes);
+
+// Stored values of ID, IP, MAC and Name, in the order of kKeyColumns. A
+// column the table lacks reads as NULL.
+using TerminalKey = std::array<StoredValue, 4>;
+
+struct TerminalRow {
+    std::array<QString, kTerminalColumns> texts;
+    TerminalKey key;
+};
+
+struct TerminalListing {
+    bool ok = false;        // the Terminal query ran to its end
+    bool newFormat = false; // table AlarmInformation exists
+    std::vector<TerminalRow> rows;
+    QString error;
+};
+
+// Reads the distinct rows of table Terminal.
+TerminalListing readTerminals(const QString &path);
+
+// For each row, a bit per key column (bit i for kKeyColumns[i]) set when
+// another row shows the same text in that column.
+std::vector<std::uint8_t> duplicateMarks(const std::vector<TerminalRow> &rows);
+
+struct SettingValues {
+    bool ok = false; // the query ran and gave a first row
+    bool hasNetworkType = false;
+    bool hasServerIp = false;
+    StoredValue networkType;
+    StoredValue serverIp;
+};
+
+SettingValues readSetting(const QString &path);
+// "LAN" for exactly "0", "WAN" for anything else, NULL included.
+QString networkTypeText(const StoredValue &value);
+// The bound address, "Auto" when empty or NULL.
+QString serverIpText(const StoredValue &value);
+
+// True when table AlarmInformation exists on the connection (empty or not):
+// the mark of the new format.
+bool Function_HasAlarmTable(sqlite3 *db);
+
+struct DeleteResult {
+    bool ok = false;
+    int removed = 0;
+    QString error;
+};
+
+// Deletes every Terminal row whose ID, IP, MAC and Name equal the stored
+// values (NULL matches NULL); rows that differ only elsewhere go together.
+DeleteResult deleteTerminalRows(const QString &path, const TerminalKey &key);
+
+// "<folder>/Velmora_yyyy_MM_dd_hh_mm_ss<suffix>".
+QString backupFileName(const QString &folder, const QDateTime &when, const QString &suffix);
+
+struct BackupResult {
+    bool ok = false;
+    QString target;
+    QString error;
+};
+
+// Copies a database with SQLite's online backup API into a file that must
+// not exist yet. On failure nothing is left at the target.
+BackupResult backupDatabase(const QString &source, const QString &target);
+
+struct TableCopyResult {
+    QString table;
+    int read = 0;    // distinct source rows
+    int copied = 0;  // rows the output accepted
+    int skipped = 0; // rows the output refused
+    bool missing = false; // the table is missing in the source
+};
+
+// The six copy steps. Each runs inside the caller's transaction on `out`.
+// They return false only on a read or write error that makes the whole
+// conversion worthless (the message goes to *error).
+bool Function_CopyTerminal(sqlite3 *src, sqlite3 *out, TableCopyResult *result, QString *error);
+bool Function_CopyTeam(sqlite3 *src, sqlite3 *out, TableCopyResult *result, QString *error);
+bool Function_CopySolution(sqlite3 *src, sqlite3 *out, TableCopyResult *result, QString *error);
+bool Function_CopyTask(sqlite3 *src, sqlite3 *out, TableCopyResult *result, QString *error);
+bool Function_CopyUser(sqlite3 *src, sqlite3 *out, TableCopyResult *result, QString *error);
+bool Function_CopyMusicData(sqlite3 *src, sqlite3 *out, TableCopyResult *result, QString *error);
+
+struct ConversionResult {
+    enum Status {
+        Done,
+        SourceUnreadable,  // not a database, locked, corrupt header
+        AlreadyNewFormat,
+        SameFile,          // the source is the output or the reference
+        BackupFailed,
+        OutputNotReplaced, // the reference could not be copied to the output
+        Failed,            // a read or write error during the copy steps
+    };
+    Status status = Failed;
+    QString backupPath;
+    std::vector<TableCopyResult> tables;
+    QString error;
+
+    int skippedRows() const;
+};
+
+// Converts an old-format database: backs it up to `backupPath`, replaces
+// `outputPath` by a copy of `referencePath` and runs the six copy steps.
+// The caller has checked that source and reference exist.
+ConversionResult convertDatabase(const QString &sourcePath, const QString &referencePath,
+                                 const QString &outputPath, const QString &backupPath);
+
+} // namespace quenzal::serverdb
+
+Q_DECLARE_METATYPE(quenzal::serverdb::StoredValue)
+Q_DECLARE_METATYPE(quenzal::serverdb::TerminalKey)

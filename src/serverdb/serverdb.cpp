@@ -1,0 +1,229 @@
+#include "serverdb/serverdb.h"
+
+#include <QDateTime>
+#include <QFileInfo>
+#include <QHeaderView>
+
+#include "app/logging.h"
+#include "serverdb/dbcore.h"
+#include "serverdb/usermessage.h"
+#include "ui_serverdb.h"
+
+using namespace quenzal::serverdb;
+
+namespace {
+
+const QString kDefaultPath = QStringLiteral("C:/IP-SERVER/Velmora.db");
+const QString kReferenceDb = QStringLiteral("LS_New.db");
+const QString kOutputDb = QStringLiteral("Velmora_new.db");
+
+QString conversionMessage(const ConversionResult &r)
+{
+    switch (r.status) {
+    case ConversionResult::Done: {
+        QString text = QStringLiteral("数据库转换完成,当前目录下数据库名称为:Velmora_new.db");
+        for (const TableCopyResult &t : r.tables) {
+            if (t.skipped > 0)
+                text += QStringLiteral("\n%1表有%2行未复制").arg(t.table).arg(t.skipped);
+        }
+        return text;
+    }
+    case ConversionResult::AlreadyNewFormat:
+        return QStringLiteral("当前数据库版本已经是最新的不需要转换");
+    case ConversionResult::SourceUnreadable:
+        return QStringLiteral("数据库无法读取，未转换:") + r.error;
+    case ConversionResult::SameFile:
+        return QStringLiteral("数据库不能是Velmora_new.db或LS_New.db本身，未转换");
+    case ConversionResult::BackupFailed:
+        return QStringLiteral("数据库备份失败，未转换:") + r.error;
+    case ConversionResult::OutputNotReplaced:
+        return QStringLiteral("无法用LS_New.db重建Velmora_new.db，未转换:") + r.error;
+    case ConversionResult::Failed:
+        break;
+    }
+    return QStringLiteral("数据库转换失败，未生成Velmora_new.db:") + r.error;
+}
+
+} // namespace
+
+QColor Serverdb::duplicateColor()
+{
+    return QColor(0, 255, 255, 255);
+}
+
+Serverdb::Serverdb(QWidget *parent)
+    : QMainWindow(parent)
+    , ui(std::make_unique<Ui::Serverdb>())
+{
+    ui->setupUi(this);
+    connect(ui->but_SetDB_Copy, &QAbstractButton::clicked, this, &Serverdb::SoltSetDB_Copy);
+    connect(ui->but_SetDB_Delete, &QAbstractButton::clicked, this, &Serverdb::SoltSetDB_Delete);
+    connect(ui->but_SetDB_Sync, &QAbstractButton::clicked, this, &Serverdb::but_SetDB_Sync);
+    connect(ui->but_SetDB_Update, &QAbstractButton::clicked, this, &Serverdb::SoltSetDB_Update);
+    connect(ui->treeWidget, &QAbstractItemView::pressed, this, &Serverdb::SoltSetSelect);
+    ui->lineEdit_Serverdb->setText(kDefaultPath);
+    SoltSetDB_Init();
+    SoltSetDB_GetNetType();
+}
+
+Serverdb::~Serverdb() = default;
+
+void Serverdb::SoltSetDB_Init()
+{
+    QTreeWidget *list = ui->treeWidget;
+    list->clear();
+    const QString path = ui->lineEdit_Serverdb->text();
+    qCDebug(lcServerdb) << "ServerDataBase Path :" << path;
+    ui->lineEdit_Serverdb_Num->setText(QStringLiteral("0"));
+
+    const TerminalListing listing = readTerminals(path);
+    if (listing.ok) {
+        ui->lineEdit_DB_Version->setText(listing.newFormat ? newFormatText() : oldFormatText());
+        ui->lineEdit_Serverdb_Num->setText(QString::number(listing.rows.size()));
+
+        const std::vector<std::uint8_t> marks = duplicateMarks(listing.rows);
+        const QBrush mark(duplicateColor());
+        QList<QTreeWidgetItem *> items;
+        items.reserve(qsizetype(listing.rows.size()));
+        for (std::size_t r = 0; r < listing.rows.size(); ++r) {
+            const TerminalRow &row = listing.rows[r];
+            auto *item = new QTreeWidgetItem(QStringList(row.texts.begin(), row.texts.end()));
+            item->setData(0, StoredValueRole, QVariant::fromValue(row.key));
+            for (std::size_t k = 0; k < kKeyColumns.size(); ++k) {
+                if (marks[r] & (1u << k))
+                    item->setBackground(kKeyColumns[k], mark);
+            }
+            items.append(item);
+        }
+        // Inserting into a sorted list places each row by itself; one insert
+        // and one sort afterwards give the same order far faster.
+        const bool sorting = list->isSortingEnabled();
+        list->setSortingEnabled(false);
+        list->addTopLevelItems(items);
+        list->setSortingEnabled(sorting);
+    } else {
+        qCDebug(lcServerdb) << "Terminal list not read:" << listing.error;
+    }
+    list->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+}
+
+void Serverdb::SoltSetDB_GetNetType()
+{
+    const SettingValues setting = readSetting(ui->lineEdit_Serverdb->text());
+    if (!setting.ok)
+        return;
+    if (setting.hasNetworkType) {
+        qCDebug(lcServerdb) << "NetworkType=" << setting.networkType.bytes;
+        ui->lineEdit_Serverdb_NetType->setText(networkTypeText(setting.networkType));
+    }
+    if (setting.hasServerIp)
+        ui->lineEdit_Serverdb_Sip->setText(serverIpText(setting.serverIp));
+}
+
+void Serverdb::SoltSetDB_GetSip() {}
+
+bool Serverdb::confirmed()
+{
+    if (ui->checkBox_SetDB->isChecked())
+        return true;
+    warn(this, QStringLiteral("请勾选确认操作"));
+    return false;
+}
+
+void Serverdb::SoltSetDB_Copy()
+{
+    if (!confirmed())
+        return;
+    const QString source = ui->lineEdit_Serverdb->text();
+    // Beside the source, so a backup never lands in a folder that only
+    // exists on the server's own machine.
+    const QString target = backupFileName(QFileInfo(source).absolutePath(),
+                                          QDateTime::currentDateTime(), QStringLiteral(".db"));
+    const BackupResult backup = backupDatabase(source, target);
+    ui->checkBox_SetDB->setChecked(false);
+    if (backup.ok)
+        warn(this, QStringLiteral("数据库备份完成:") + backup.target);
+    else
+        warn(this, QStringLiteral("数据库备份失败:") + backup.error);
+}
+
+void Serverdb::SoltSetDB_Delete()
+{
+    if (!confirmed())
+        return;
+    const QList<QTreeWidgetItem *> selected = ui->treeWidget->selectedItems();
+    if (selected.isEmpty())
+        return;
+    Function_DeleteRow(selected.first());
+    SoltSetDB_Init();
+    ui->checkBox_SetDB->setChecked(false);
+}
+
+int Serverdb::Function_DeleteRow(const QTreeWidgetItem *item)
+{
+    const QVariant key = item->data(0, StoredValueRole);
+    if (!key.canConvert<TerminalKey>())
+        return -1; // not a row of a load
+    const DeleteResult result = deleteTerminalRows(ui->lineEdit_Serverdb->text(), key.value<TerminalKey>());
+    if (!result.ok) {
+        qCDebug(lcServerdb) << "delete failed:" << result.error;
+        return -1;
+    }
+    qCDebug(lcServerdb) << "deleted rows:" << result.removed;
+    return 1;
+}
+
+void Serverdb::SoltSetDB_Update()
+{
+    const QString source = ui->lineEdit_Serverdb->text();
+    if (!QFileInfo(source).isFile()) {
+        warn(this, QStringLiteral("请将423以下版本数据库复制到当前目录下，数据库名称必须为:Velmora.db"));
+        return;
+    }
+    if (!QFileInfo(kReferenceDb).isFile()) {
+        warn(this, QStringLiteral("参考数据库不存在，请将423以上版本空白数据库复制到当前目录下，数据库名称必须为:LS_New.db"));
+        return;
+    }
+    const QString backup = backupFileName(QString(), QDateTime::currentDateTime(), QStringLiteral("_41X.db"));
+    const ConversionResult result = convertDatabase(source, kReferenceDb, kOutputDb, backup);
+    if (result.status != ConversionResult::Done)
+        qCDebug(lcServerdb) << "conversion stopped:" << result.status << result.error;
+    warn(this, conversionMessage(result));
+}
+
+void Serverdb::SoltSetSelect()
+{
+    // Selecting a row only prepares a delete, which reads the selection
+    // itself when it runs.
+    const QList<QTreeWidgetItem *> selected = ui->treeWidget->selectedItems();
+    Q_UNUSED(selected);
+}
+
+void Serverdb::but_SetDB_Sync()
+{
+    SoltSetDB_Init();
+    SoltSetDB_GetNetType();
+}
+
+void Serverdb::Function_AddRow(const char *id, const char *ip, const char *mac, const char *name,
+                               QTreeWidgetItem *item)
+{
+    ui->treeWidget->addTopLevelItem(item);
+    ui->treeWidget->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    Function_GetDate(id, kColId, item);
+    Function_GetDate(ip, kColIp, item);
+    Function_GetDate(mac, kColMac, item);
+    Function_GetDate(name, kColName, item);
+}
+
+void Serverdb::Function_GetDate(const char *src, int num, QTreeWidgetItem *item)
+{
+    const QString text = cellText(num, QByteArray(src));
+    const QList<QTreeWidgetItem *> found = ui->treeWidget->findItems(text, Qt::MatchExactly, num);
+    if (found.size() <= 1)
+        return;
+    const QBrush mark(duplicateColor());
+    item->setBackground(num, mark);
+    for (QTreeWidgetItem *other : found)
+        other->setBackground(num, mark);
+}

@@ -1,0 +1,295 @@
+// The two numbering passes on a plain table: the worked examples, the edge
+// cases, and that a pass always ends with all IDs (MACs) distinct.
+#include <QtTest>
+
+#include "discovery/numbering.h"
+
+#include <algorithm>
+
+using namespace quenzal;
+
+namespace {
+
+// A terminal list of rows with ID, address and MAC columns.
+class Table : public TerminalRows
+{
+public:
+    struct Row
+    {
+        QString id, address, mac;
+    };
+    QList<Row> rows;
+
+    int count() const override { return int(rows.size()); }
+    QString text(int row, int column) const override { return field(rows.at(row), column); }
+    int countExact(int column, const QString &t) const override
+    {
+        return int(std::count_if(rows.begin(), rows.end(), [&](const Row &r) { return field(r, column) == t; }));
+    }
+    void setText(int row, int column, const QString &t) override
+    {
+        Row &r = rows[row];
+        (column == IdColumn ? r.id : column == MacColumn ? r.mac : r.address) = t;
+    }
+    void sortBy(int column) override
+    {
+        std::stable_sort(rows.begin(), rows.end(),
+            [column](const Row &a, const Row &b) { return field(a, column) < field(b, column); });
+    }
+    QStringList column(int c) const
+    {
+        QStringList out;
+        for (const Row &r : rows)
+            out << field(r, c);
+        return out;
+    }
+
+private:
+    static QString field(const Row &r, int column)
+    {
+        return column == IdColumn ? r.id : column == MacColumn ? r.mac : r.address;
+    }
+};
+
+Table idTable(const QStringList &ids)
+{
+    Table t;
+    for (int i = 0; i < ids.size(); ++i)
+        t.rows.append({ ids.at(i), QStringLiteral("198.018.000.%1").arg(10 + i, 3, 10, QLatin1Char('0')),
+            QStringLiteral("02:00:00:00:00:%1").arg(i + 1, 2, 16, QLatin1Char('0')).toUpper() });
+    return t;
+}
+
+Table macTable(const QList<QPair<QString, QString>> &idMacs)
+{
+    Table t;
+    int n = 0;
+    for (const auto &[id, mac] : idMacs)
+        t.rows.append({ id, QStringLiteral("198.018.000.%1").arg(10 + n++), mac });
+    return t;
+}
+
+QString s(const char *t)
+{
+    return QString::fromUtf8(t);
+}
+
+QStringList sl(std::initializer_list<const char *> list)
+{
+    QStringList out;
+    for (const char *t : list)
+        out << s(t);
+    return out;
+}
+
+QList<QPair<QString, QString>> macRows(std::initializer_list<std::pair<const char *, const char *>> list)
+{
+    QList<QPair<QString, QString>> out;
+    for (const auto &[id, mac] : list)
+        out.append({ s(id), s(mac) });
+    return out;
+}
+
+QStringList capture;
+void captureHandler(QtMsgType, const QMessageLogContext &, const QString &message)
+{
+    capture << message;
+}
+
+} // namespace
+
+class TestNumbering : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void autoId_data()
+    {
+        QTest::addColumn<QStringList>("ids");
+        QTest::addColumn<int>("start");
+        QTest::addColumn<QStringList>("changes"); // "old>new" per packet
+        QTest::addColumn<QStringList>("result");
+
+        QTest::newRow("append") << sl({ "001", "002", "002", "005" }) << 0 << sl({ "2>6" })
+                                << sl({ "001", "002", "005", "006" });
+        QTest::newRow("sequential") << sl({ "001", "002", "002", "005" }) << 10 << sl({ "2>10" })
+                                    << sl({ "001", "002", "005", "010" });
+        QTest::newRow("sequential collides")
+            << sl({ "002", "002", "005" }) << 5 << sl({ "2>5", "5>6" }) << sl({ "002", "005", "006" });
+        QTest::newRow("three shared") << sl({ "001", "004", "004", "004", "009" }) << 0 << sl({ "4>10", "4>11" })
+                                      << sl({ "001", "004", "009", "010", "011" });
+        QTest::newRow("unique only sorts")
+            << sl({ "009", "001", "005" }) << 0 << QStringList() << sl({ "001", "005", "009" });
+        QTest::newRow("empty") << QStringList() << 0 << QStringList() << QStringList();
+        // Before the first sort the list is in the user's order: the row
+        // shown last gives the base.
+        QTest::newRow("unsorted, shared first row")
+            << sl({ "004", "001", "004", "002" }) << 0 << sl({ "4>3" }) << sl({ "001", "002", "003", "004" });
+        QTest::newRow("non-numeric start is the append rule")
+            << sl({ "003", "003" }) << 0 << sl({ "3>4" }) << sl({ "003", "004" });
+        // Four digits sort before three as text; the numerically highest ID
+        // keeps the append rule from colliding with 1000 for ever.
+        QTest::newRow("four digits") << sl({ "999", "1000", "1000" }) << 0 << sl({ "1000>1001" })
+                                     << sl({ "1000", "1001", "999" });
+        QTest::newRow("five digits") << sl({ "099", "12345", "12345" }) << 0 << sl({ "12345>12346" })
+                                     << sl({ "099", "12345", "12346" });
+    }
+
+    void autoId()
+    {
+        QFETCH(QStringList, ids);
+        QFETCH(int, start);
+        QFETCH(QStringList, changes);
+        QFETCH(QStringList, result);
+
+        Table table = idTable(ids);
+        QStringList sent;
+        assignSharedIds(
+            table, start, [&](const IdChange &c) { sent << QStringLiteral("%1>%2").arg(c.oldId).arg(c.newId); });
+        QCOMPARE(sent, changes);
+        QCOMPARE(table.column(IdColumn), result);
+    }
+
+    void autoIdSendsTheRowsMacAndAddress()
+    {
+        Table table = idTable({ QStringLiteral("001"), QStringLiteral("002"), QStringLiteral("002") });
+        QList<IdChange> sent;
+        assignSharedIds(table, 0, [&](const IdChange &c) { sent << c; });
+        QCOMPARE(sent.size(), 1);
+        // The upper of the two 002 rows (the one met first) is renumbered.
+        QCOMPARE(sent[0].mac, QStringLiteral("02:00:00:00:00:02"));
+        QCOMPARE(sent[0].address, QStringLiteral("198.018.000.011"));
+        QCOMPARE(sent[0].newId, 3);
+    }
+
+    void autoIdAlwaysEnds_data()
+    {
+        QTest::addColumn<QStringList>("ids");
+        QTest::addColumn<int>("start");
+        QTest::newRow("sequential across four digits") << sl({ "999", "999", "1000", "1000", "1001" }) << 999;
+        QTest::newRow("append, all shared") << sl({ "1000", "1000", "1000", "999", "999" }) << 0;
+        QTest::newRow("sequential, start inside the list") << sl({ "001", "001", "002", "003", "003" }) << 1;
+        QTest::newRow("non-numeric IDs") << sl({ "abc", "abc", "abc" }) << 0;
+    }
+
+    void autoIdAlwaysEnds()
+    {
+        QFETCH(QStringList, ids);
+        QFETCH(int, start);
+        Table table = idTable(ids);
+        int packets = 0;
+        assignSharedIds(table, start, [&](const IdChange &) { QVERIFY2(++packets < 1000, "the pass must end"); });
+        const QStringList result = table.column(IdColumn);
+        QVERIFY2(QSet<QString>(result.begin(), result.end()).size() == result.size(),
+            qPrintable(result.join(QLatin1Char(' '))));
+    }
+
+    void autoIdDebugMessages()
+    {
+        Table table
+            = idTable({ QStringLiteral("001"), QStringLiteral("002"), QStringLiteral("002"), QStringLiteral("005") });
+        capture.clear();
+        const auto previous = qInstallMessageHandler(captureHandler);
+        assignSharedIds(table, 0, [](const IdChange &) {});
+        qInstallMessageHandler(previous);
+        // Row 1 is examined twice: once before and once after the renumbering.
+        const QStringList expected {
+            QStringLiteral("Find= 0 ID= \"001\" Mac= \"02:00:00:00:00:01\""),
+            QStringLiteral("Find= 1 ID= \"002\" Mac= \"02:00:00:00:00:02\""),
+            QStringLiteral("Find= 1 ID= \"002\" Mac= \"02:00:00:00:00:03\""),
+            QStringLiteral("Find= 2 ID= \"005\" Mac= \"02:00:00:00:00:04\""),
+            QStringLiteral("Find= 3 ID= \"006\" Mac= \"02:00:00:00:00:02\""),
+        };
+        QCOMPARE(capture, expected);
+    }
+
+    void nextMac_data()
+    {
+        QTest::addColumn<QString>("highest");
+        QTest::addColumn<QString>("next");
+        QTest::newRow("plain") << s("02:00:00:00:00:0B") << s("02:00:00:00:00:0C");
+        QTest::newRow("FE carries") << s("02:00:00:00:00:FE") << s("02:00:00:00:01:00");
+        QTest::newRow("FF carries to 01") << s("02:00:00:00:00:FF") << s("02:00:00:00:01:01");
+        QTest::newRow("fifth byte wraps alone") << s("02:00:00:00:FF:FE") << s("02:00:00:00:00:00");
+        QTest::newRow("lower case") << s("02:00:00:00:00:0a") << s("02:00:00:00:00:0B");
+        QTest::newRow("unreadable is zero") << s("garbage") << s("00:00:00:00:00:01");
+        QTest::newRow("partly readable") << s("02:10:zz:00:00:05") << s("02:10:00:00:00:01");
+        QTest::newRow("empty") << s("") << s("00:00:00:00:00:01");
+    }
+
+    void nextMac()
+    {
+        QFETCH(QString, highest);
+        QFETCH(QString, next);
+        QCOMPARE(formatMac(quenzal::nextMac(parseMacText(highest))), next);
+    }
+
+    void autoMac_data()
+    {
+        using L = QList<QPair<QString, QString>>;
+        QTest::addColumn<L>("rows");
+        QTest::addColumn<QList<int>>("resets");
+        QTest::addColumn<QStringList>("ids");
+        QTest::addColumn<QStringList>("macs");
+
+        QTest::newRow("worked example") << macRows(
+            { { "001", "02:00:00:00:00:0A" }, { "002", "02:00:00:00:00:0A" }, { "003", "02:00:00:00:00:0B" } })
+                                        << QList<int> { 1 } << sl({ "002", "003", "001" })
+                                        << sl({ "02:00:00:00:00:0A", "02:00:00:00:00:0B", "02:00:00:00:00:0C" });
+        QTest::newRow("three shared, highest")
+            << macRows({ { "007", "02:00:00:00:00:FE" }, { "001", "02:00:00:00:00:01" }, { "005", "02:00:00:00:00:FE" },
+                   { "006", "02:00:00:00:00:FE" } })
+            << QList<int> { 7, 5 } << sl({ "001", "006", "007", "005" })
+            << sl({ "02:00:00:00:00:01", "02:00:00:00:00:FE", "02:00:00:00:01:00", "02:00:00:00:01:01" });
+        QTest::newRow("unique only sorts")
+            << macRows({ { "001", "02:00:00:00:00:09" }, { "002", "02:00:00:00:00:01" } }) << QList<int> {}
+            << sl({ "002", "001" }) << sl({ "02:00:00:00:00:01", "02:00:00:00:00:09" });
+        QTest::newRow("empty") << L() << QList<int> {} << QStringList() << QStringList();
+        // Past the wrap of the fifth byte the step lands below the highest
+        // MAC again; the second repair steps on instead of colliding.
+        QTest::newRow("wrap") << macRows(
+            { { "001", "02:00:00:00:FF:FE" }, { "002", "02:00:00:00:FF:FE" }, { "003", "02:00:00:00:FF:FE" } })
+                              << QList<int> { 1, 2 } << sl({ "001", "002", "003" })
+                              << sl({ "02:00:00:00:00:00", "02:00:00:00:00:01", "02:00:00:00:FF:FE" });
+        QTest::newRow("unreadable highest")
+            << macRows({ { "001", "02:00:00:00:00:01" }, { "002", "02:00:00:00:00:01" }, { "003", "02:00:00:00:00:01" },
+                   { "004", "zz" } })
+            << QList<int> { 1, 2 } << sl({ "001", "002", "003", "004" })
+            << sl({ "00:00:00:00:00:01", "00:00:00:00:00:02", "02:00:00:00:00:01", "zz" });
+    }
+
+    void autoMac()
+    {
+        using L = QList<QPair<QString, QString>>;
+        QFETCH(L, rows);
+        QFETCH(QList<int>, resets);
+        QFETCH(QStringList, ids);
+        QFETCH(QStringList, macs);
+
+        Table table = macTable(rows);
+        QList<int> sent;
+        repairSharedMacs(table, [&](const MacRepair &r) {
+            QVERIFY2(sent.size() < 100, "the pass must end");
+            sent << r.id;
+        });
+        QCOMPARE(sent, resets);
+        QCOMPARE(table.column(IdColumn), ids);
+        QCOMPARE(table.column(MacColumn), macs);
+    }
+
+    void autoMacDebugMessages()
+    {
+        Table table = macTable({ { QStringLiteral("001"), QStringLiteral("02:00:00:00:00:0A") },
+            { QStringLiteral("002"), QStringLiteral("02:00:00:00:00:0A") },
+            { QStringLiteral("003"), QStringLiteral("02:00:00:00:00:0B") } });
+        capture.clear();
+        const auto previous = qInstallMessageHandler(captureHandler);
+        repairSharedMacs(table, [](const MacRepair &) {});
+        qInstallMessageHandler(previous);
+        QCOMPARE(capture,
+            (QStringList { QStringLiteral("Find[ 0 ]"), QStringLiteral("Find[ 1 ]"), QStringLiteral("Find[ 2 ]") }));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestNumbering)
+#include "tst_numbering.moc"
