@@ -44,11 +44,15 @@ if [ -f fuzz/CMakeLists.txt ] && grep -q fuzz_targets fuzz/CMakeLists.txt; then
     for target in build-fuzz/fuzz/fuzz_*; do
         [ -x "$target" ] || continue
         fuzz_run=$((fuzz_run + 1))
-        corpus="build-fuzz/corpus/$(basename "$target")"
+        name="$(basename "$target")"
+        corpus="build-fuzz/corpus/${name}"
         mkdir -p "$corpus"
+        seeds=()
+        [ -d "fuzz/corpus/${name#fuzz_}" ] && seeds=("fuzz/corpus/${name#fuzz_}")
         echo "=== fuzzing $(basename "$target") for ${fuzz_seconds} s"
         set +e
-        "$target" -max_total_time="$fuzz_seconds" -max_len=65507 -print_final_stats=1 "$corpus" >"$corpus.log" 2>&1
+        "$target" -max_total_time="$fuzz_seconds" -max_len=65507 -print_final_stats=1 \
+            -artifact_prefix=build-fuzz/ "$corpus" "${seeds[@]}" >"$corpus.log" 2>&1
         rc=$?
         set -e
         tail -n 15 "$corpus.log"
