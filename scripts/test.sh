@@ -13,6 +13,8 @@ scripts/install-deps.sh --test
 jobs="$(nproc)"
 fuzz_seconds="${QUENZAL_FUZZ_SECONDS:-60}"
 summary=()
+total_passed=0
+total_failed=0
 
 run_suite() { # build-dir label cmake-args...
     local dir="$1" label="$2"
@@ -26,7 +28,15 @@ run_suite() { # build-dir label cmake-args...
     (cd "$dir" && ctest --output-on-failure --timeout 600) 2>&1 | tee "$log"
     local rc=${PIPESTATUS[0]}
     set -e
-    summary+=("${label}: $(grep -E 'tests passed, [0-9]+ tests failed out of' "$log" | tail -n 1)")
+    local line
+    line="$(grep -E 'tests passed, [0-9]+ tests failed out of' "$log" | tail -n 1)"
+    summary+=("${label}: ${line}")
+    if [[ "$line" =~ ([0-9]+)\ tests\ failed\ out\ of\ ([0-9]+) ]]; then
+        total_failed=$((total_failed + BASH_REMATCH[1]))
+        total_passed=$((total_passed + BASH_REMATCH[2] - BASH_REMATCH[1]))
+    else
+        total_failed=$((total_failed + 1))
+    fi
     return "$rc"
 }
 
@@ -65,4 +75,5 @@ fi
 echo
 echo "=== summary"
 printf '%s\n' "${summary[@]}"
+echo "total: ${total_passed} passed, ${total_failed} failed"
 exit "$status"
