@@ -6,6 +6,7 @@
 
 #include "app/toolforkx.h"
 #include "netnsrig.h"
+#include "transport/localaddress.h"
 #include "ui_toolforkx.h"
 
 using namespace quenzal;
@@ -82,6 +83,27 @@ private Q_SLOTS:
         QCOMPARE(window.wanSocket()->state(), QAbstractSocket::BoundState);
         QCOMPARE(window.wanSocket()->localPort(), WanPort);
         QCOMPARE(window.lanSocket()->socketOption(QAbstractSocket::MulticastLoopbackOption).toInt(), 0);
+    }
+
+    void severalAddressesKeepTheLast()
+    {
+        const QStringList add{QStringLiteral("addr"), QStringLiteral("add"), QStringLiteral("198.18.7.9/16"),
+                              QStringLiteral("dev"), qEnvironmentVariable("QZ_TOOL_IF")};
+        QCOMPARE(QProcess::execute(QStringLiteral("ip"), add), 0);
+        const QList<QHostAddress> found = quenzal::localIPv4Addresses();
+        QCOMPARE(found, QList<QHostAddress>({QHostAddress(QStringLiteral("198.18.0.1")),
+                                             QHostAddress(QStringLiteral("198.18.7.9"))}));
+        {
+            ToolForKX window;
+            auto *ui = window.form();
+            QCOMPARE(ui->lineEdit_LocalIP->text(), QStringLiteral("198.18.7.9"));
+            QCOMPARE(ui->lineEdit_AllServerAddr->text(), QStringLiteral("198.18.7.9"));
+            QCOMPARE(ui->lineEdit_ScanIP3->text(), QStringLiteral("7"));
+            QCOMPARE(ui->lineEdit_ScanIP7->text(), QStringLiteral("7"));
+        }
+        QStringList del = add;
+        del[1] = QStringLiteral("del");
+        QCOMPARE(QProcess::execute(QStringLiteral("ip"), del), 0);
     }
 
     void lanPacketReachesTheGroup()
