@@ -9,14 +9,9 @@ ip netns exec "$QZ_NETNS_TERM" build/tools/quenzal-terminal-sim \
 
 echo "Terminal simulator: 3 terminals (example-fleet.conf), log in /tmp/quenzal-demo-sim.log"
 echo "LAN scan: press 扫描设备. WAN scan: tick 跨网, range 198.18.1.1 to 198.18.1.20, press 扫描设备."
-if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
-    port="${QUENZAL_VNC_PORT:-5900}"
-    sock="/tmp/quenzal-demo-vnc.$$.sock"
+if [ -n "${QUENZAL_DEMO_VNC_SOCKET:-}" ]; then
     export QT_QPA_PLATFORM="vnc:port=5900"
-    # The VNC server listens inside the namespace; a unix socket (the file
-    # system is shared) carries it out to this machine's port.
-    socat UNIX-LISTEN:"$sock",fork TCP:127.0.0.1:5900 &
-    nsenter --net=/proc/1/ns/net socat TCP-LISTEN:"$port",fork,reuseaddr UNIX-CONNECT:"$sock" &
-    echo "No display: point a VNC viewer at this machine, port ${port}."
+    socat UNIX-LISTEN:"$QUENZAL_DEMO_VNC_SOCKET",fork,unlink-early,unlink-close TCP:127.0.0.1:5900 &
+    echo "No display: point a VNC viewer at this machine, port ${QUENZAL_VNC_PORT:-5900}."
 fi
 timeout "$seconds" build/src/quenzal

@@ -20,4 +20,13 @@ if [ ${#extra[@]} -gt 0 ] && ! command -v socat >/dev/null 2>&1; then
 fi
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build --target quenzal quenzal-terminal-sim -j"$(nproc)"
-exec tests/netns/run-in-netns.sh scripts/demo-in-netns.sh "${DEMO_SECONDS:-3600}"
+
+if [ ${#extra[@]} -gt 0 ]; then
+    # The VNC server will listen inside the tool namespace; a unix socket
+    # (the file system is shared) carries it out to this machine's port.
+    export QUENZAL_DEMO_VNC_SOCKET="/tmp/quenzal-demo-vnc.$$.sock"
+    socat TCP-LISTEN:"${QUENZAL_VNC_PORT:-5900}",fork,reuseaddr UNIX-CONNECT:"$QUENZAL_DEMO_VNC_SOCKET" &
+    bridge=$!
+    trap 'kill $bridge 2>/dev/null; rm -f "$QUENZAL_DEMO_VNC_SOCKET"' EXIT
+fi
+tests/netns/run-in-netns.sh scripts/demo-in-netns.sh "${DEMO_SECONDS:-3600}"
