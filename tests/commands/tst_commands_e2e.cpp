@@ -53,35 +53,7 @@ class TestCommandsE2e : public QObject
 
 private:
     QTemporaryDir m_dir;
-    std::unique_ptr<QProcess> m_sim;
-    QString m_simLog;
-
-    bool startSim(const QByteArray &fleet, const QString &name)
-    {
-        m_sim.reset();
-        const QString config = m_dir.filePath(name + QStringLiteral(".conf"));
-        m_simLog = m_dir.filePath(name + QStringLiteral(".log"));
-        QFile f(config);
-        if (!f.open(QIODevice::WriteOnly) || f.write(fleet) != fleet.size())
-            return false;
-        f.close();
-        m_sim = testrig::startInTerminalNetns(testrig::toolProgram(s("quenzal-terminal-sim")),
-            { s("--config"), config, s("--log"), m_simLog, s("--seconds"), s("60"), s("--log-local") });
-        return testrig::waitForLine(*m_sim, "ready", 10000);
-    }
-
-    QList<QByteArray> simLog(const QByteArray &containing) const
-    {
-        QFile f(m_simLog);
-        if (!f.open(QIODevice::ReadOnly))
-            return {};
-        QList<QByteArray> out;
-        for (const QByteArray &line : f.readAll().split('\n')) {
-            if (line.contains(containing))
-                out << line;
-        }
-        return out;
-    }
+    testrig::Simulator m_sim;
 
     // A LAN scan; waits until `rows` rows have come in.
     static bool lanScan(ToolForKX &window, int rows)
@@ -107,11 +79,11 @@ private Q_SLOTS:
             QVERIFY2(testrig::addTerminalAddress(s(a)), a);
     }
 
-    void cleanup() { m_sim.reset(); }
+    void cleanup() { m_sim.stop(); }
 
     void lanChangeIpAndId()
     {
-        QVERIFY(startSim(
+        QVERIFY(m_sim.start(m_dir.path(),
             "mask = 255.255.0.0\n[terminal]\nid = 5\nip = 198.18.0.2\nmac = 02:00:00:00:00:05\n", s("lan-ip-id")));
         ToolForKX window;
         window.show();
@@ -127,7 +99,7 @@ private Q_SLOTS:
         ui->but_Cip->click();
         ui->lineEdit_Cid->setText(s("42"));
         ui->but_Cid->click();
-        QTRY_COMPARE_WITH_TIMEOUT(simLog("applied").size(), 2, 3000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_sim.logLines("applied").size(), 2, 3000);
 
         QVERIFY(lanScan(window, 1));
         QCOMPARE(ui->treeWidget->topLevelItem(0)->text(0), s("042"));
@@ -136,8 +108,9 @@ private Q_SLOTS:
 
     void wanChangeIdAndIp()
     {
-        QVERIFY(startSim("mask = 255.255.0.0\n[terminal]\nid = 7\nip = 198.18.1.40\nmac = 02:00:00:00:00:40\n"
-                         "[terminal]\nid = 8\nip = 198.18.0.2\nmac = 02:00:00:00:00:02\n",
+        QVERIFY(m_sim.start(m_dir.path(),
+            "mask = 255.255.0.0\n[terminal]\nid = 7\nip = 198.18.1.40\nmac = 02:00:00:00:00:40\n"
+            "[terminal]\nid = 8\nip = 198.18.0.2\nmac = 02:00:00:00:00:02\n",
             s("wan-ip-id")));
         ToolForKX window;
         window.show();
@@ -151,7 +124,7 @@ private Q_SLOTS:
         ui->checkBox_Wan->setChecked(true);
         ui->lineEdit_Cip_4->setText(s("41"));
         ui->but_Cip->click();
-        QTRY_COMPARE_WITH_TIMEOUT(simLog("applied").size(), 1, 3000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_sim.logLines("applied").size(), 1, 3000);
         QVERIFY(lanScan(window, 2));
         QTreeWidgetItem *row = rowWithIp(ui->treeWidget, "198.018.001.041");
         QVERIFY2(row, "the terminal reports its new address");
@@ -160,8 +133,8 @@ private Q_SLOTS:
         ui->checkBox_Wan->setChecked(true);
         ui->lineEdit_Cid->setText(s("77"));
         ui->but_Cid->click();
-        QTRY_COMPARE_WITH_TIMEOUT(simLog("applied").size(), 2, 3000);
-        const QList<QByteArray> wanLines = simLog(" 198.18.0.1 12685 to ");
+        QTRY_COMPARE_WITH_TIMEOUT(m_sim.logLines("applied").size(), 2, 3000);
+        const QList<QByteArray> wanLines = m_sim.logLines(" 198.18.0.1 12685 to ");
         QCOMPARE(wanLines.size(), 2);
         QVERIFY2(wanLines[0].endsWith("to 198.18.1.40:12685"), wanLines[0].constData());
         QVERIFY2(wanLines[1].endsWith("to 198.18.1.41:12685"), wanLines[1].constData());
@@ -175,10 +148,11 @@ private Q_SLOTS:
 
     void zoneCommandReachesEveryRowInWanMode()
     {
-        QVERIFY(startSim("mask = 255.255.0.0\ndhcp = 0\n"
-                         "[terminal]\nid = 1\nip = 198.18.0.2\nmac = 02:00:00:00:00:01\n"
-                         "[terminal]\nid = 2\nip = 198.18.1.6\nmac = 02:00:00:00:00:02\n"
-                         "[terminal]\nid = 3\nip = 198.18.1.12\nmac = 02:00:00:00:00:03\n",
+        QVERIFY(m_sim.start(m_dir.path(),
+            "mask = 255.255.0.0\ndhcp = 0\n"
+            "[terminal]\nid = 1\nip = 198.18.0.2\nmac = 02:00:00:00:00:01\n"
+            "[terminal]\nid = 2\nip = 198.18.1.6\nmac = 02:00:00:00:00:02\n"
+            "[terminal]\nid = 3\nip = 198.18.1.12\nmac = 02:00:00:00:00:03\n",
             s("wan-zone")));
         ToolForKX window;
         window.show();
@@ -188,9 +162,9 @@ private Q_SLOTS:
 
         ui->checkBox_Wan->setChecked(true);
         ui->but_SetAllDhcpOn->click();
-        QTRY_COMPARE_WITH_TIMEOUT(simLog("all: dhcp 1").size(), 3, 3000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_sim.logLines("all: dhcp 1").size(), 3, 3000);
         QStringList to;
-        for (const QByteArray &line : simLog(" 198.18.0.1 12685 to ")) {
+        for (const QByteArray &line : m_sim.logLines(" 198.18.0.1 12685 to ")) {
             QVERIFY2(line.startsWith("10 00 00 00 02 "), line.constData());
             to << QString::fromLatin1(line.mid(line.lastIndexOf(" to ") + 4));
         }
@@ -211,11 +185,12 @@ private Q_SLOTS:
     void autoIdLeavesDistinctIds()
     {
         QFETCH(bool, wan);
-        QVERIFY(startSim("mask = 255.255.0.0\n"
-                         "[terminal]\nid = 5\nip = 198.18.0.2\nmac = 02:00:00:00:00:01\n"
-                         "[terminal]\nid = 5\nip = 198.18.1.6\nmac = 02:00:00:00:00:02\n"
-                         "[terminal]\nid = 5\nip = 198.18.1.12\nmac = 02:00:00:00:00:03\n"
-                         "[terminal]\nid = 9\nip = 198.18.1.30\nmac = 02:00:00:00:00:04\n",
+        QVERIFY(m_sim.start(m_dir.path(),
+            "mask = 255.255.0.0\n"
+            "[terminal]\nid = 5\nip = 198.18.0.2\nmac = 02:00:00:00:00:01\n"
+            "[terminal]\nid = 5\nip = 198.18.1.6\nmac = 02:00:00:00:00:02\n"
+            "[terminal]\nid = 5\nip = 198.18.1.12\nmac = 02:00:00:00:00:03\n"
+            "[terminal]\nid = 9\nip = 198.18.1.30\nmac = 02:00:00:00:00:04\n",
             s(wan ? "autoid-wan" : "autoid-lan")));
         ToolForKX window;
         window.show();
@@ -230,7 +205,7 @@ private Q_SLOTS:
         ui->checkBox_Wan->setChecked(wan);
         ui->but_AutoID->click();
         QCOMPARE(column(ui->treeWidget, 0), (QStringList { s("005"), s("009"), s("010"), s("011") }));
-        QTRY_COMPARE_WITH_TIMEOUT(simLog("applied").size(), 2, 3000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_sim.logLines("applied").size(), 2, 3000);
 
         QVERIFY(lanScan(window, 4));
         const QStringList ids = column(ui->treeWidget, 0);
@@ -248,10 +223,11 @@ private Q_SLOTS:
     void autoMacResetsTheRepairedTerminal()
     {
         QFETCH(bool, wan);
-        QVERIFY(startSim("mask = 255.255.0.0\n"
-                         "[terminal]\nid = 3\nip = 198.18.1.6\nmac = 02:00:00:00:00:0A\n"
-                         "[terminal]\nid = 4\nip = 198.18.1.12\nmac = 02:00:00:00:00:0A\n"
-                         "[terminal]\nid = 6\nip = 198.18.0.2\nmac = 02:00:00:00:00:0B\n",
+        QVERIFY(m_sim.start(m_dir.path(),
+            "mask = 255.255.0.0\n"
+            "[terminal]\nid = 3\nip = 198.18.1.6\nmac = 02:00:00:00:00:0A\n"
+            "[terminal]\nid = 4\nip = 198.18.1.12\nmac = 02:00:00:00:00:0A\n"
+            "[terminal]\nid = 6\nip = 198.18.0.2\nmac = 02:00:00:00:00:0B\n",
             s(wan ? "automac-wan" : "automac-lan")));
         ToolForKX window;
         window.show();
@@ -265,8 +241,8 @@ private Q_SLOTS:
         // The upper of the two rows with MAC ...0A (ID 3) gets the next MAC
         // above the highest and its terminal the factory reset.
         QCOMPARE(rowWithIp(ui->treeWidget, "198.018.001.006")->text(4), s("02:00:00:00:00:0C"));
-        QTRY_COMPARE_WITH_TIMEOUT(simLog("applied").size(), 1, 3000);
-        const QByteArray applied = simLog("applied").first();
+        QTRY_COMPARE_WITH_TIMEOUT(m_sim.logLines("applied").size(), 1, 3000);
+        const QByteArray applied = m_sim.logLines("applied").first();
         QVERIFY2(applied.contains("applied 3 factory reset"), applied.constData());
     }
 };

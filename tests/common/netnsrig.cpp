@@ -4,6 +4,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 
 namespace testrig {
 
@@ -70,6 +71,39 @@ bool waitForLine(QProcess &process, const QByteArray &marker, int timeoutMs)
             return false;
     }
     return false;
+}
+
+bool Simulator::start(const QString &dir, const QByteArray &fleet, const QString &name)
+{
+    stop();
+    const QString config = QDir(dir).filePath(name + QStringLiteral(".conf"));
+    m_log = QDir(dir).filePath(name + QStringLiteral(".log"));
+    QFile f(config);
+    if (!f.open(QIODevice::WriteOnly) || f.write(fleet) != fleet.size())
+        return false;
+    f.close();
+    m_process = startInTerminalNetns(toolProgram(QStringLiteral("quenzal-terminal-sim")),
+                                     {QStringLiteral("--config"), config, QStringLiteral("--log"), m_log,
+                                      QStringLiteral("--seconds"), QStringLiteral("60"), QStringLiteral("--log-local")});
+    return waitForLine(*m_process, "ready", 10000);
+}
+
+void Simulator::stop()
+{
+    m_process.reset();
+}
+
+QList<QByteArray> Simulator::logLines(const QByteArray &containing) const
+{
+    QFile f(m_log);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    QList<QByteArray> out;
+    for (const QByteArray &line : f.readAll().split('\n')) {
+        if (!line.isEmpty() && (containing.isEmpty() || line.contains(containing)))
+            out << line;
+    }
+    return out;
 }
 
 } // namespace testrig

@@ -31,4 +31,21 @@ std::unique_ptr<QProcess> startInTerminalNetns(const QString &program, const QSt
 // Waits until the process prints a line containing `marker` on stdout.
 bool waitForLine(QProcess &process, const QByteArray &marker, int timeoutMs = 5000);
 
+// One run of quenzal-terminal-sim in the terminal namespace, its fleet file
+// and log in a folder of the test's. It stops by itself after 60 s.
+class Simulator
+{
+public:
+    // Writes the fleet file <dir>/<name>.conf, starts the simulator (any run
+    // before is stopped) and waits until it listens.
+    bool start(const QString &dir, const QByteArray &fleet, const QString &name);
+    void stop();
+    // The non-empty lines of the log, or those that contain `containing`.
+    QList<QByteArray> logLines(const QByteArray &containing = QByteArray()) const;
+
+private:
+    std::unique_ptr<QProcess> m_process;
+    QString m_log;
+};
+
 } // namespace testrig

@@ -108,33 +108,7 @@ class TestDiscoveryWindow : public QObject
 
 private:
     QTemporaryDir m_dir;
-    std::unique_ptr<QProcess> m_sim;
-    QString m_simLog;
-
-    bool startSim(const QByteArray &fleet, const QString &name)
-    {
-        m_sim.reset();
-        const QString config = m_dir.filePath(name + QStringLiteral(".conf"));
-        m_simLog = m_dir.filePath(name + QStringLiteral(".log"));
-        QFile f(config);
-        if (!f.open(QIODevice::WriteOnly) || f.write(fleet) != fleet.size())
-            return false;
-        f.close();
-        m_sim = testrig::startInTerminalNetns(testrig::toolProgram(QStringLiteral("quenzal-terminal-sim")),
-            { QStringLiteral("--config"), config, QStringLiteral("--log"), m_simLog, QStringLiteral("--seconds"),
-                QStringLiteral("60"), QStringLiteral("--log-local") });
-        return testrig::waitForLine(*m_sim, "ready", 10000);
-    }
-
-    QList<QByteArray> simLogLines() const
-    {
-        QFile f(m_simLog);
-        if (!f.open(QIODevice::ReadOnly))
-            return {};
-        QList<QByteArray> lines = f.readAll().split('\n');
-        lines.removeAll(QByteArray());
-        return lines;
-    }
+    testrig::Simulator m_sim;
 
     // A status reply straight to one of the tool's ports over loopback.
     static void sendToTool(const QByteArray &datagram, quint16 port)
@@ -166,7 +140,7 @@ private Q_SLOTS:
             QVERIFY(testrig::addTerminalAddress(QStringLiteral("198.18.8.%1").arg(i)));
     }
 
-    void cleanup() { m_sim.reset(); }
+    void cleanup() { m_sim.stop(); }
 
     void modeBoxesAndScanFields()
     {
@@ -188,7 +162,7 @@ private Q_SLOTS:
 
     void lanScan()
     {
-        QVERIFY(startSim(LanFleet, QStringLiteral("lan")));
+        QVERIFY(m_sim.start(m_dir.path(), LanFleet, QStringLiteral("lan")));
         ToolForKX window;
         window.show();
         Ui::ToolForKX *ui = window.form();
@@ -201,7 +175,7 @@ private Q_SLOTS:
 
         // The query: 32 bytes, kind 0x02, byte 6 = 0x01, the markers, to the
         // group from the LAN port.
-        const QList<QByteArray> log = simLogLines();
+        const QList<QByteArray> log = m_sim.logLines();
         QVERIFY2(!log.isEmpty(), "the simulator saw no query");
         QCOMPARE(log.first(),
             QByteArray("aa 02 f2 00 00 00 01 00 00 00 00 00 00 00 00 dd 00 00 00 00 00 00 00 00 00 "
@@ -334,7 +308,7 @@ private Q_SLOTS:
         for (int i = 0; i <= 2; ++i)
             fleet += "[terminal]\nid = " + QByteArray::number(id++) + "\nip = 198.18.8." + QByteArray::number(i)
                 + "\nmac = 02:00:00:00:08:0" + QByteArray::number(i) + "\n";
-        QVERIFY(startSim(fleet, QStringLiteral("wan")));
+        QVERIFY(m_sim.start(m_dir.path(), fleet, QStringLiteral("wan")));
 
         ToolForKX window;
         window.show();
@@ -374,7 +348,7 @@ private Q_SLOTS:
         for (int i = 0; i <= 2; ++i)
             expected << "198.18.8." + QByteArray::number(i);
         QList<QByteArray> seen;
-        for (const QByteArray &line : simLogLines()) {
+        for (const QByteArray &line : m_sim.logLines()) {
             QVERIFY2(line.startsWith("aa 02 f2 00 00 00 " + testrig::toolAddress().toLatin1() + " 12685 to "),
                 line.constData());
             seen << line.mid(line.lastIndexOf(' ') + 1).chopped(6); // strip ":12685"
@@ -400,7 +374,7 @@ private Q_SLOTS:
     // End before start: the first tick stops the scan, nothing is sent.
     void wanScanEmptyRange()
     {
-        QVERIFY(startSim("[terminal]\nid = 1\nip = 198.18.7.250\n", QStringLiteral("empty")));
+        QVERIFY(m_sim.start(m_dir.path(), "[terminal]\nid = 1\nip = 198.18.7.250\n", QStringLiteral("empty")));
         ToolForKX window;
         Ui::ToolForKX *ui = window.form();
         ui->checkBox_Wan->setChecked(true);
@@ -414,7 +388,7 @@ private Q_SLOTS:
         QTest::mouseClick(ui->but_Scan, Qt::LeftButton);
         QTest::qWait(200);
         QCOMPARE(steps.size(), 0);
-        QVERIFY2(simLogLines().isEmpty(), "a query went out for an empty range");
+        QVERIFY2(m_sim.logLines().isEmpty(), "a query went out for an empty range");
         QCOMPARE(window.singleTerminalPacket()[1], quint8(0x01));
     }
 
@@ -422,7 +396,7 @@ private Q_SLOTS:
     // LAN mode, LAN replies still come through.
     void inactiveSocket()
     {
-        QVERIFY(startSim(LanFleet, QStringLiteral("inactive")));
+        QVERIFY(m_sim.start(m_dir.path(), LanFleet, QStringLiteral("inactive")));
         ToolForKX window;
         Ui::ToolForKX *ui = window.form();
         ui->checkBox_Wan->setChecked(true);
