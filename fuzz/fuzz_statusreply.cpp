@@ -1,7 +1,7 @@
 // libFuzzer target: any datagram, of any length, through the status reply
 // decoder as the tool reads it (cut at 1024 bytes). Nothing may crash or read
 // outside the datagram, and a decoded row always has its fixed shape.
-#include "transport/statusreply.h"
+#include "core/transport/statusreply.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -17,7 +17,7 @@
 
 #include <cstdio>
 
-#include "serverdb/dbcore.h"
+#include "core/serverdb/dbcore.h"
 #include "serverdb/serverdb.h"
 
 using namespace quenzal::serverdb;

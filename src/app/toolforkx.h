@@ -18,7 +18,7 @@
 
 #include <memory>
 
-#include "transport/packets.h"
+#include "core/transport/packets.h"
 
 class QTimer;
 class QTreeWidgetItem;

@@ -1,7 +1,7 @@
 #pragma once
 // Glue between the command slots of ToolForKX and the command encoding: each
 // slot collects the texts of its fields and hands them to one of these.
-#include "commands/commandpackets.h"
+#include "core/commands/commandpackets.h"
 
 class QWidget;
 class ToolForKX;

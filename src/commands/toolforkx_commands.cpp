@@ -1,5 +1,5 @@
 // SendCommand and SendToTarget: the two roads every command button takes.
-#include "app/logging.h"
+#include "core/commands/logging.h"
 #include "app/toolforkx.h"
 #include "commands/commandsend.h"
 

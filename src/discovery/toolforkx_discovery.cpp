@@ -1,9 +1,9 @@
 // Scan and selection.
-#include "app/logging.h"
+#include "core/discovery/logging.h"
 #include "app/toolforkx.h"
-#include "discovery/scanrange.h"
-#include "discovery/selection.h"
-#include "transport/statusreply.h"
+#include "core/discovery/scanrange.h"
+#include "core/discovery/selection.h"
+#include "core/transport/statusreply.h"
 
 #include <QTimer>
 

@@ -4,9 +4,9 @@
 // (column 1), not to the selected terminal: the packet names that row's
 // terminal, and any other terminal would ignore it while the list already
 // shows the new ID. In LAN mode the multicast reaches every terminal anyway.
-#include "app/logging.h"
+#include "core/discovery/logging.h"
 #include "app/toolforkx.h"
-#include "discovery/numbering.h"
+#include "core/discovery/numbering.h"
 
 #include <QTreeWidget>
 

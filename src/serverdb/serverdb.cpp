@@ -4,8 +4,8 @@
 #include <QFileInfo>
 #include <QHeaderView>
 
-#include "app/logging.h"
-#include "serverdb/dbcore.h"
+#include "core/serverdb/logging.h"
+#include "core/serverdb/dbcore.h"
 #include "serverdb/usermessage.h"
 #include "ui_serverdb.h"
 

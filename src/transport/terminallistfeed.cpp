@@ -1,6 +1,6 @@
 #include "transport/terminallistfeed.h"
 
-#include "app/logging.h"
+#include "core/transport/logging.h"
 
 #include <QElapsedTimer>
 #include <QHash>

@@ -26,9 +26,9 @@
 // equivalence tests and the benchmark compare against; the environment
 // variable QUENZAL_LIST_PER_ROW=1 selects it.
 
-#include "discovery/duplicateindex.h"
-#include "transport/replyreader.h"
-#include "transport/statusreply.h"
+#include "core/discovery/duplicateindex.h"
+#include "core/transport/replyreader.h"
+#include "core/transport/statusreply.h"
 
 #include <QBrush>
 #include <QObject>

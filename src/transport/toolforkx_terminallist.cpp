@@ -1,5 +1,5 @@
 // Status replies and the terminal list: recv_slot() and slotSysTimer().
-#include "app/logging.h"
+
 #include "app/toolforkx.h"
 #include "transport/terminallistfeed.h"
 

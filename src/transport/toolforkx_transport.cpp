@@ -1,7 +1,7 @@
 // Network set-up and the send operations of the main window.
-#include "app/logging.h"
+#include "core/transport/logging.h"
 #include "app/toolforkx.h"
-#include "transport/localaddress.h"
+#include "core/transport/localaddress.h"
 
 #include <QUdpSocket>
 

@@ -3,7 +3,7 @@
 #include <QtTest>
 
 #include "applycommand.h"
-#include "commands/commandpackets.h"
+#include "core/commands/commandpackets.h"
 
 using namespace quenzal;
 using TC = TerminalCommand;

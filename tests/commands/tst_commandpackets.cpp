@@ -3,7 +3,7 @@
 // from one command to the next.
 #include <QtTest>
 
-#include "commands/commandpackets.h"
+#include "core/commands/commandpackets.h"
 
 using namespace quenzal;
 using TC = TerminalCommand;

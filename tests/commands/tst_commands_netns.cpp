@@ -7,7 +7,7 @@
 #include <QTreeWidgetItem>
 
 #include "app/toolforkx.h"
-#include "commands/commandpackets.h"
+#include "core/commands/commandpackets.h"
 #include "probe.h"
 #include "ui_toolforkx.h"
 

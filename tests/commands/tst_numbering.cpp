@@ -2,7 +2,7 @@
 // cases, and that a pass always ends with all IDs (MACs) distinct.
 #include <QtTest>
 
-#include "discovery/numbering.h"
+#include "core/discovery/numbering.h"
 
 #include <algorithm>
 

@@ -4,7 +4,7 @@
 #include "app/toolforkx.h"
 #include "netnsrig.h"
 #include "replybuilder.h"
-#include "transport/statusreply.h"
+#include "core/transport/statusreply.h"
 
 #include "ui_toolforkx.h"
 

@@ -1,6 +1,6 @@
 // The duplicate index must colour exactly the cells that searching the whole
 // list per arriving row would colour.
-#include "discovery/duplicateindex.h"
+#include "core/discovery/duplicateindex.h"
 
 #include <QRandomGenerator>
 #include <QTest>

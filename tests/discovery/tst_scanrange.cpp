@@ -1,5 +1,5 @@
 // Address arithmetic of the WAN scan.
-#include "discovery/scanrange.h"
+#include "core/discovery/scanrange.h"
 
 #include <QTest>
 

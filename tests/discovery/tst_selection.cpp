@@ -1,5 +1,5 @@
 // Rules of the command panel for a pressed row.
-#include "discovery/selection.h"
+#include "core/discovery/selection.h"
 
 #include <QTest>
 

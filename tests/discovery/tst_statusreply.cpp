@@ -1,6 +1,6 @@
 // Decoding of status replies into the texts and flags of a list row.
 #include "replybuilder.h"
-#include "transport/statusreply.h"
+#include "core/transport/statusreply.h"
 
 #include <QTest>
 

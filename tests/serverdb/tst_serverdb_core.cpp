@@ -7,7 +7,7 @@
 #include <sqlite3.h>
 
 #include "dbfixtures.h"
-#include "serverdb/dbcore.h"
+#include "core/serverdb/dbcore.h"
 
 using namespace quenzal::serverdb;
 using fixtures::Row;

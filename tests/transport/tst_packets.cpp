@@ -2,7 +2,7 @@
 // every command stands on.
 #include <QtTest>
 
-#include "transport/packets.h"
+#include "core/transport/packets.h"
 
 using namespace quenzal;
 

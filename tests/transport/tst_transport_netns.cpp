@@ -6,7 +6,7 @@
 
 #include "app/toolforkx.h"
 #include "netnsrig.h"
-#include "transport/localaddress.h"
+#include "core/transport/localaddress.h"
 #include "ui_toolforkx.h"
 
 using namespace quenzal;

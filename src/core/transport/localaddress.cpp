@@ -1,4 +1,4 @@
-#include "transport/localaddress.h"
+#include "core/transport/localaddress.h"
 
 #include <QNetworkInterface>
 

@@ -1,4 +1,4 @@
-#include "commands/commandpackets.h"
+#include "core/commands/commandpackets.h"
 
 namespace quenzal {
 

@@ -1,7 +1,7 @@
-#include "discovery/numbering.h"
+#include "core/discovery/numbering.h"
 
-#include "app/logging.h"
-#include "transport/packets.h"
+#include "core/discovery/logging.h"
+#include "core/transport/packets.h"
 
 namespace quenzal {
 

@@ -1,6 +1,6 @@
-#include "discovery/selection.h"
+#include "core/discovery/selection.h"
 
-#include "transport/packets.h"
+#include "core/transport/packets.h"
 
 #include <cstdio>
 

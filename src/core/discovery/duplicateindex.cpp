@@ -1,4 +1,4 @@
-#include "discovery/duplicateindex.h"
+#include "core/discovery/duplicateindex.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "transport/statusreply.h"
+#include "core/transport/statusreply.h"
 
 #include <cstring>
 

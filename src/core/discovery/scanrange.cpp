@@ -1,4 +1,4 @@
-#include "discovery/scanrange.h"
+#include "core/discovery/scanrange.h"
 
 #include <climits>
 

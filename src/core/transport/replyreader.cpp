@@ -1,6 +1,6 @@
-#include "transport/replyreader.h"
+#include "core/transport/replyreader.h"
 
-#include "transport/statusreply.h"
+#include "core/transport/statusreply.h"
 
 #include <cerrno>
 #include <fcntl.h>

@@ -1,4 +1,4 @@
-#include "serverdb/sqliteraii.h"
+#include "core/serverdb/sqliteraii.h"
 
 namespace quenzal::serverdb {
 

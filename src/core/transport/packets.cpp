@@ -1,4 +1,4 @@
-#include "transport/packets.h"
+#include "core/transport/packets.h"
 
 #include <cstring>
 

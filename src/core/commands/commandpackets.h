@@ -10,7 +10,7 @@
 // SendCommand and run the after-send step (the text commands put the 0xDD
 // marker of byte 15 back). Nothing here touches a socket or a widget, so the
 // byte layout of every command is tested from tables.
-#include "transport/packets.h"
+#include "core/transport/packets.h"
 
 #include <QByteArray>
 #include <QString>

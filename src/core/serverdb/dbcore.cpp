@@ -1,4 +1,4 @@
-#include "serverdb/dbcore.h"
+#include "core/serverdb/dbcore.h"
 
 #include <QDir>
 #include <QFile>
@@ -7,8 +7,8 @@
 
 #include <algorithm>
 
-#include "app/logging.h"
-#include "serverdb/sqliteraii.h"
+#include "core/serverdb/logging.h"
+#include "core/serverdb/sqliteraii.h"
 
 namespace quenzal::serverdb {
 

@@ -1,0 +1,3 @@
+#include "core/commands/logging.h"
+
+Q_LOGGING_CATEGORY(lcCommands, "quenzal.commands")

@@ -1,0 +1,7 @@
+#pragma once
+// Diagnostics of the discovery subsystem, switched with QT_LOGGING_RULES
+// (for example "quenzal.discovery.debug=false"). Debug messages carry no
+// behaviour; warnings say what failed.
+#include <QLoggingCategory>
+
+Q_DECLARE_LOGGING_CATEGORY(lcDiscovery)

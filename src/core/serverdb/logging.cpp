@@ -1,0 +1,3 @@
+#include "core/serverdb/logging.h"
+
+Q_LOGGING_CATEGORY(lcServerdb, "quenzal.serverdb")

@@ -1,0 +1,3 @@
+#include "core/transport/logging.h"
+
+Q_LOGGING_CATEGORY(lcTransport, "quenzal.transport")
