@@ -1,0 +1,301 @@
+#include "core/transport/udptransport.h"
+
+#include "core/transport/logging.h"
+#include "core/transport/socketbuffer.h"
+#include "core/transport/statusreply.h"
+
+#include <QThread>
+#include <QVariant>
+#include <QUdpSocket>
+
+namespace quenzal {
+
+namespace {
+
+// Datagrams read from one socket before the reader gives the other socket
+// and waiting sends a turn.
+constexpr int ReadRun = 512;
+
+} // namespace
+
+// The sockets and everything done with them; lives on the reader thread (or,
+// in the fallback, on the owner's thread).
+class TransportEndpoint : public QObject
+{
+public:
+    explicit TransportEndpoint(UdpTransport *owner)
+        : m_owner(owner)
+    {
+    }
+
+    UdpTransport::Status open(const UdpTransport::Config &config)
+    {
+        UdpTransport::Status status;
+        m_group = config.group;
+        for (int i = 0; i < 2; ++i) {
+            auto *socket = new QUdpSocket(this);
+            m_sockets[i] = socket;
+            const auto which = UdpTransport::Socket(i);
+            const quint16 port = which == UdpTransport::Lan ? config.lanPort : config.wanPort;
+            const bool bound = socket->bind(config.bindAddress, port, QUdpSocket::ReuseAddressHint);
+            const char *name = which == UdpTransport::Lan ? "LAN" : "WAN";
+            if (!bound)
+                qCWarning(lcTransport) << name << "socket: bind to port" << port << "failed:" << socket->errorString();
+            (which == UdpTransport::Lan ? status.lanBound : status.wanBound) = bound;
+            if (!bound)
+                (which == UdpTransport::Lan ? status.lanError : status.wanError) = socket->errorString();
+            if (bound) {
+                socket->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, config.receiveBufferBytes);
+                if (socket->socketOption(QAbstractSocket::ReceiveBufferSizeSocketOption).toInt()
+                    < config.receiveBufferBytes)
+                    forceReceiveBuffer(socket->socketDescriptor(), config.receiveBufferBytes);
+                (which == UdpTransport::Lan ? status.lanReceiveBuffer : status.wanReceiveBuffer)
+                    = socket->socketOption(QAbstractSocket::ReceiveBufferSizeSocketOption).toInt();
+            }
+            QObject::connect(socket, &QUdpSocket::readyRead, this, [this, which] { drain(which); });
+        }
+
+        QUdpSocket *lan = m_sockets[UdpTransport::Lan];
+        lan->setSocketOption(QAbstractSocket::MulticastLoopbackOption, 0);
+        if (config.joinGroup && status.lanBound) {
+            QString error;
+            status.joined = join(config.multicastInterface, &error);
+            status.joinError = error;
+        }
+        return status;
+    }
+
+    bool join(const QNetworkInterface &iface, QString *error)
+    {
+        QUdpSocket *lan = m_sockets[UdpTransport::Lan];
+        if (lan->state() != QAbstractSocket::BoundState) {
+            if (error)
+                *error = QStringLiteral("the LAN socket is not bound");
+            return false;
+        }
+        if (m_joined) {
+            if (m_joinedOn.isValid())
+                lan->leaveMulticastGroup(m_group, m_joinedOn);
+            else
+                lan->leaveMulticastGroup(m_group);
+            m_joined = false;
+        }
+        if (iface.isValid())
+            lan->setMulticastInterface(iface);
+        const bool ok = iface.isValid() ? lan->joinMulticastGroup(m_group, iface) : lan->joinMulticastGroup(m_group);
+        if (!ok) {
+            qCWarning(lcTransport) << "LAN socket: join of" << m_group.toString() << "on"
+                                   << (iface.isValid() ? iface.name() : QStringLiteral("the default interface"))
+                                   << "failed:" << lan->errorString();
+            if (error)
+                *error = lan->errorString();
+            return false;
+        }
+        m_joined = true;
+        m_joinedOn = iface;
+        return true;
+    }
+
+    qint64 send(UdpTransport::Socket which, const char *data, qint64 size, const QHostAddress &to, quint16 port)
+    {
+        QUdpSocket *socket = m_sockets[which];
+        if (!socket || socket->state() != QAbstractSocket::BoundState || to.isNull())
+            return -1;
+        const qint64 written = socket->writeDatagram(data, size, to, port);
+        if (written < 0)
+            qCDebug(lcTransport) << "write to" << to.toString() << port << "failed:" << socket->errorString();
+        return written;
+    }
+
+    QUdpSocket *socket(UdpTransport::Socket which) const { return m_sockets[which]; }
+
+private:
+    // Reads a bounded run of datagrams, hands the replies over and comes
+    // back for the rest after the event loop had a turn.
+    void drain(UdpTransport::Socket which)
+    {
+        QUdpSocket *socket = m_sockets[which];
+        char buffer[StatusReplyReadLimit];
+        std::deque<UdpTransport::Datagram> batch;
+        int ignored = 0;
+        int n = 0;
+        for (; n < ReadRun && socket->hasPendingDatagrams(); ++n) {
+            QHostAddress from;
+            const qint64 got = socket->readDatagram(buffer, sizeof buffer, &from);
+            if (got < 0 || !isStatusReply(buffer, got)) {
+                ++ignored; // unreadable or no status reply: still a sign of life
+                continue;
+            }
+            batch.push_back(UdpTransport::Datagram { which, QByteArray(buffer, qsizetype(got)), from });
+        }
+        if (n > 0)
+            m_owner->enqueue(batch, ignored);
+        if (n == ReadRun && socket->hasPendingDatagrams())
+            QMetaObject::invokeMethod(this, [this, which] { drain(which); }, Qt::QueuedConnection);
+    }
+
+    UdpTransport *m_owner;
+    QUdpSocket *m_sockets[2] = { nullptr, nullptr };
+    QHostAddress m_group;
+    QNetworkInterface m_joinedOn;
+    bool m_joined = false;
+};
+
+UdpTransport::UdpTransport(QObject *parent)
+    : QObject(parent)
+{
+}
+
+UdpTransport::~UdpTransport()
+{
+    if (!m_endpoint)
+        return;
+    if (m_thread) {
+        TransportEndpoint *endpoint = m_endpoint;
+        QMetaObject::invokeMethod(endpoint, [endpoint] { delete endpoint; }, Qt::BlockingQueuedConnection);
+        m_thread->quit();
+        m_thread->wait();
+    } else {
+        delete m_endpoint;
+    }
+}
+
+template<typename F>
+auto UdpTransport::onEndpoint(F &&f) const
+{
+    using R = decltype(f());
+    if (!m_thread || m_endpoint->thread() == QThread::currentThread())
+        return f();
+    R result {};
+    QMetaObject::invokeMethod(m_endpoint, [&result, &f] { result = f(); }, Qt::BlockingQueuedConnection);
+    return result;
+}
+
+UdpTransport::Status UdpTransport::open(const Config &config)
+{
+    Q_ASSERT(!m_endpoint);
+    m_maxQueued = qMax(1, config.maxQueued);
+    m_endpoint = new TransportEndpoint(this);
+
+    QString threadProblem;
+    const bool wanted = config.readerThread && qEnvironmentVariable("QUENZAL_READER_THREAD") != QLatin1String("0");
+    if (wanted) {
+        m_thread = std::make_unique<QThread>();
+        m_thread->setObjectName(QStringLiteral("quenzal-reader"));
+        m_thread->start();
+        if (!m_thread->isRunning()) {
+            threadProblem = QStringLiteral("the reader thread could not start");
+            m_thread.reset();
+        } else {
+            m_endpoint->moveToThread(m_thread.get());
+        }
+    }
+    m_status = onEndpoint([&] { return m_endpoint->open(config); });
+    m_status.readerThread = m_thread != nullptr;
+    if (!threadProblem.isEmpty()) {
+        qCWarning(lcTransport).noquote() << threadProblem + QStringLiteral("; replies are read on the main thread");
+        QMetaObject::invokeMethod(
+            this, [this, threadProblem] { Q_EMIT readerStopped(threadProblem); }, Qt::QueuedConnection);
+    }
+    return m_status;
+}
+
+qint64 UdpTransport::send(Socket socket, const char *data, qint64 size, const QHostAddress &to, quint16 port)
+{
+    if (!m_endpoint || size <= 0)
+        return -1;
+    return onEndpoint([&] { return m_endpoint->send(socket, data, size, to, port); });
+}
+
+bool UdpTransport::setMulticastInterface(const QNetworkInterface &iface, QString *error)
+{
+    if (!m_endpoint)
+        return false;
+    QString why;
+    const bool ok = onEndpoint([&] { return m_endpoint->join(iface, &why); });
+    m_status.joined = ok;
+    m_status.joinError = why;
+    if (error)
+        *error = why;
+    return ok;
+}
+
+quint16 UdpTransport::localPort(Socket socket) const
+{
+    if (!m_endpoint)
+        return 0;
+    return onEndpoint([&] { return m_endpoint->socket(socket)->localPort(); });
+}
+
+QAbstractSocket::SocketState UdpTransport::state(Socket socket) const
+{
+    if (!m_endpoint)
+        return QAbstractSocket::UnconnectedState;
+    return onEndpoint([&] { return m_endpoint->socket(socket)->state(); });
+}
+
+QVariant UdpTransport::socketOption(Socket socket, QAbstractSocket::SocketOption option) const
+{
+    if (!m_endpoint)
+        return {};
+    return onEndpoint([&] { return m_endpoint->socket(socket)->socketOption(option); });
+}
+
+void UdpTransport::enqueue(std::deque<Datagram> &batch, int ignored)
+{
+    bool wake = false;
+    quint64 lost = 0;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        for (Datagram &d : batch) {
+            if (m_queue.size() < size_t(m_maxQueued))
+                m_queue.push_back(std::move(d));
+            else
+                ++lost;
+        }
+        m_ignored += ignored;
+        if (!m_readyPending) {
+            m_readyPending = true;
+            wake = true;
+        }
+    }
+    if (lost)
+        m_dropped.fetch_add(lost);
+    if (wake)
+        Q_EMIT datagramsReady();
+}
+
+int UdpTransport::take(std::deque<Datagram> &out, int max, int *ignored)
+{
+    int moved = 0;
+    int skipped = 0;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        while (moved < max && !m_queue.empty()) {
+            out.push_back(std::move(m_queue.front()));
+            m_queue.pop_front();
+            ++moved;
+        }
+        skipped = m_ignored;
+        m_ignored = 0;
+        m_readyPending = false;
+    }
+    if (ignored)
+        *ignored = skipped;
+    const quint64 lost = m_dropped.load();
+    if (lost != m_droppedReported) {
+        qCWarning(lcTransport) << lost - m_droppedReported << "replies dropped: the receive queue was full ("
+                               << m_maxQueued << "waiting);" << lost << "in all";
+        m_droppedReported = lost;
+        Q_EMIT repliesDropped(lost);
+    }
+    return moved;
+}
+
+int UdpTransport::queued() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return int(m_queue.size());
+}
+
+} // namespace quenzal
