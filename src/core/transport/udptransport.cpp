@@ -32,7 +32,7 @@ public:
     {
         UdpTransport::Status status;
         m_group = config.group;
-        for (int i = 0; i < 2; ++i) {
+        for (int i : { UdpTransport::Wan, UdpTransport::Lan }) {
             auto *socket = new QUdpSocket(this);
             m_sockets[i] = socket;
             const auto which = UdpTransport::Socket(i);
