@@ -1,6 +1,7 @@
 // Network set-up and the send operations of the main window.
 #include "core/transport/logging.h"
 #include "app/toolforkx.h"
+#include "core/commands/commandpackets.h"
 #include "core/transport/localaddress.h"
 
 #include "ui_toolforkx.h"
@@ -64,8 +65,6 @@ void ToolForKX::SendPacket(const quint8 *data, int len)
 
 void ToolForKX::SendResetById(int id)
 {
-    m_one.setIdPair(3, id);
-    m_one[5] = 177;
-    m_one[6] = 1;
+    writeFactoryReset(m_one, id);
     SendPacket(m_one.data(), SingleTerminalPacket::Size);
 }

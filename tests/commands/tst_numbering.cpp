@@ -29,7 +29,7 @@ public:
     void setText(int row, int column, const QString &t) override
     {
         Row &r = rows[row];
-        (column == IdColumn ? r.id : column == MacColumn ? r.mac : r.address) = t;
+        (column == ColId ? r.id : column == ColMac ? r.mac : r.address) = t;
     }
     void sortBy(int column) override
     {
@@ -47,7 +47,7 @@ public:
 private:
     static QString field(const Row &r, int column)
     {
-        return column == IdColumn ? r.id : column == MacColumn ? r.mac : r.address;
+        return column == ColId ? r.id : column == ColMac ? r.mac : r.address;
     }
 };
 
@@ -147,7 +147,7 @@ private Q_SLOTS:
         assignSharedIds(
             table, start, [&](const IdChange &c) { sent << QStringLiteral("%1>%2").arg(c.oldId).arg(c.newId); });
         QCOMPARE(sent, changes);
-        QCOMPARE(table.column(IdColumn), result);
+        QCOMPARE(table.column(ColId), result);
     }
 
     void autoIdSendsTheRowsMacAndAddress()
@@ -179,7 +179,7 @@ private Q_SLOTS:
         Table table = idTable(ids);
         int packets = 0;
         assignSharedIds(table, start, [&](const IdChange &) { QVERIFY2(++packets < 1000, "the pass must end"); });
-        const QStringList result = table.column(IdColumn);
+        const QStringList result = table.column(ColId);
         QVERIFY2(QSet<QString>(result.begin(), result.end()).size() == result.size(),
             qPrintable(result.join(QLatin1Char(' '))));
     }
@@ -273,8 +273,8 @@ private Q_SLOTS:
             sent << r.id;
         });
         QCOMPARE(sent, resets);
-        QCOMPARE(table.column(IdColumn), ids);
-        QCOMPARE(table.column(MacColumn), macs);
+        QCOMPARE(table.column(ColId), ids);
+        QCOMPARE(table.column(ColMac), macs);
     }
 
     void autoMacDebugMessages()

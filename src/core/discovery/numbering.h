@@ -8,17 +8,14 @@
 // position 1. They see the list through TerminalRows, so they run the same
 // on the window's QTreeWidget and on a plain table in the tests. What goes
 // to the terminals is handed to a callback; the passes themselves never send.
+#include "core/transport/statusreply.h"
+
 #include <QString>
 
 #include <array>
 #include <functional>
 
 namespace quenzal {
-
-// Columns of the terminal list that the passes use.
-inline constexpr int IdColumn = 0;
-inline constexpr int AddressColumn = 1;
-inline constexpr int MacColumn = 4;
 
 class TerminalRows
 {
