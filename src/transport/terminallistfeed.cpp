@@ -117,6 +117,8 @@ TerminalListFeed::TerminalListFeed(QTreeWidget *list, UdpTransport *transport, s
     , m_transport(transport)
     , m_wake(std::move(wake))
     , m_mode(mode)
+    , m_sliceMs(SliceMs)
+    , m_chunkSize(ChunkSize)
     , m_baseBrush(QColor(QStringLiteral("#CAFFF0")), Qt::SolidPattern)
     , m_flagBrush(QColor(QStringLiteral("#CAFFFF")), Qt::SolidPattern)
     , m_idBrush(QColor(0, 255, 255), Qt::SolidPattern)
@@ -203,7 +205,7 @@ TerminalListFeed::Taken TerminalListFeed::takeBatched(bool wanMode)
     do {
         m_chunk.clear();
         int ignored = 0;
-        const int got = m_transport->take(m_chunk, ChunkSize, &ignored);
+        const int got = m_transport->take(m_chunk, m_chunkSize, &ignored);
         taken.datagrams += got + ignored;
         for (const UdpTransport::Datagram &d : m_chunk) {
             // Only the socket of the current mode gives rows.
@@ -214,8 +216,8 @@ TerminalListFeed::Taken TerminalListFeed::takeBatched(bool wanMode)
             colour(m_index.add(item, { row.texts[ColId], row.texts[ColIp], row.texts[ColMac] }));
             batch.append(item);
         }
-        more = got == ChunkSize;
-    } while (more && clock.elapsed() < SliceMs);
+        more = got == m_chunkSize;
+    } while (more && clock.elapsed() < m_sliceMs);
     m_chunk.clear();
 
     if (!batch.isEmpty()) {
@@ -267,6 +269,12 @@ TerminalListFeed::Taken TerminalListFeed::takePerRow(bool wanMode)
     m_list->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     taken.rows = 1;
     return taken;
+}
+
+void TerminalListFeed::setSliceLimits(qint64 ms, int chunk)
+{
+    m_sliceMs = ms;
+    m_chunkSize = qMax(1, chunk);
 }
 
 void TerminalListFeed::beginBurst()

@@ -66,6 +66,10 @@ public:
     // one datagram (PerRow); the rest follows after the event loop had a turn.
     Taken take(bool wanMode);
 
+    // The work of one slice: chunks of `chunk` replies until `ms` have
+    // passed (at least one chunk per slice).
+    void setSliceLimits(qint64 ms, int chunk);
+
     // True while rows are queued or the columns still wait for fitting.
     bool busy() const;
     // Fits the columns now if a burst left them unfitted.
@@ -94,6 +98,8 @@ private:
     QTimer m_fitTimer;
     bool m_fitPending = false;
     bool m_continuePosted = false;
+    qint64 m_sliceMs;
+    int m_chunkSize;
     const QBrush m_baseBrush;
     const QBrush m_flagBrush;
     const QBrush m_idBrush;
