@@ -6,6 +6,7 @@
 // shows the new ID. In LAN mode the multicast reaches every terminal anyway.
 #include "core/discovery/logging.h"
 #include "app/toolforkx.h"
+#include "core/commands/commandpackets.h"
 #include "core/discovery/numbering.h"
 
 #include <QTreeWidget>
@@ -60,17 +61,6 @@ private:
     mutable QHash<int, QHash<QString, int>> m_counts;
 };
 
-// Writes the ID-change packet (code 178) into the single-terminal buffer.
-void writeIdChange(SingleTerminalPacket &packet, int oldId, int newId, const QString &mac)
-{
-    packet.setIdPair(3, oldId);
-    packet[5] = 178;
-    const Mac bytes = parseMacText(mac);
-    for (int i = 0; i < 6; ++i)
-        packet[6 + i] = bytes[size_t(i)];
-    packet.setIdPair(12, newId);
-}
-
 void logIdChange(int oldId, int newId, const QString &mac)
 {
     qCDebug(lcDiscovery) << "SetDefalutID ID=" << oldId << " Mac " << mac.toLocal8Bit().constData()
@@ -119,9 +109,7 @@ void ToolForKX::SoltSetAutoMac()
             return;
         }
         // The bytes of SendResetById, sent to the row instead of the selection.
-        m_one.setIdPair(3, repair.id);
-        m_one[5] = 177;
-        m_one[6] = 1;
+        writeResetById(m_one, repair.id);
         sendToRow(*this, m_one, repair.address);
     });
 }

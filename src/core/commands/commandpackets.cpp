@@ -1,5 +1,7 @@
 #include "core/commands/commandpackets.h"
 
+#include "core/discovery/numbering.h"
+
 namespace quenzal {
 
 namespace {
@@ -218,6 +220,23 @@ void addressCommand(SingleTerminalPacket &p, int code, const QString &targetIdTe
 {
     p.setIdPair(3, fieldNumber(targetIdText));
     p[5] = low8(code);
+}
+
+void writeIdChange(SingleTerminalPacket &p, int oldId, int newId, const QString &macText)
+{
+    p.setIdPair(3, oldId);
+    p[5] = 178;
+    const Mac mac = parseMacText(macText);
+    for (int i = 0; i < 6; ++i)
+        p[6 + i] = mac[size_t(i)];
+    p.setIdPair(12, newId);
+}
+
+void writeResetById(SingleTerminalPacket &p, int id)
+{
+    p.setIdPair(3, id);
+    p[5] = 177;
+    p[6] = 1;
 }
 
 bool isArmedCommand(TerminalCommand command)

@@ -117,6 +117,15 @@ QByteArray composeTerminalCommand(SingleTerminalPacket &packet, TerminalCommand 
     const QString &targetIdText, bool armed = true);
 QByteArray composeZoneCommand(AllTerminalsPacket &packet, ZoneCommand command, const QString &field);
 
+// The ID change of the automatic numbering (code 178): the old ID pair in
+// bytes 3 and 4, the six bytes of the MAC text (as the list writes it; fields
+// that do not parse give 0) in bytes 6 to 11, the new ID pair in 12 and 13.
+void writeIdChange(SingleTerminalPacket &packet, int oldId, int newId, const QString &macText);
+
+// The factory reset by ID (code 177) of the MAC repair: the ID pair in bytes
+// 3 and 4, 177 in byte 5, 1 in byte 6.
+void writeResetById(SingleTerminalPacket &packet, int id);
+
 // True for the commands that need their check box ticked.
 bool isArmedCommand(TerminalCommand command);
 
