@@ -99,8 +99,8 @@ bool sameValue(const std::optional<T> &a, const std::optional<T> &b)
 
 } // namespace
 
-std::vector<Difference> reconcileTerminals(
-    const std::vector<TerminalIdentity> &database, const std::vector<TerminalIdentity> &scanned)
+std::vector<int> pairTerminals(
+    const std::vector<TerminalIdentity> &database, const std::vector<TerminalIdentity> &scanned, std::vector<bool> *byMac_)
 {
     // Unpaired scanned rows per MAC and per IP, in scan order.
     QHash<QString, std::vector<int>> byMac;
@@ -140,6 +140,22 @@ std::vector<Difference> reconcileTerminals(
             auto it = byIp.find(*ip);
             pair[d] = takeFirst(it == byIp.end() ? nullptr : &*it);
         }
+    }
+
+    if (byMac_)
+        *byMac_ = byMacPair;
+    return pair;
+}
+
+std::vector<Difference> reconcileTerminals(
+    const std::vector<TerminalIdentity> &database, const std::vector<TerminalIdentity> &scanned)
+{
+    std::vector<bool> byMacPair;
+    const std::vector<int> pair = pairTerminals(database, scanned, &byMacPair);
+    std::vector<bool> taken(scanned.size(), false);
+    for (int s : pair) {
+        if (s >= 0)
+            taken[size_t(s)] = true;
     }
 
     std::vector<Difference> out;

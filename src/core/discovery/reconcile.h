@@ -54,6 +54,11 @@ struct Difference
     bool pairedByMac = false;
 };
 
+// The pairing alone: for each left row the index of its right row, or -1.
+// *byMac (if given) tells, per left row, whether the pair was made by MAC.
+std::vector<int> pairTerminals(const std::vector<TerminalIdentity> &left, const std::vector<TerminalIdentity> &right,
+    std::vector<bool> *byMac = nullptr);
+
 // Stable names of the kinds, for output: "silent", "unknown", "id", "ip", "mac".
 QString differenceKindName(Difference::Kind kind);
 

@@ -105,6 +105,13 @@ std::vector<ExportRow> markShared(const std::vector<TerminalTexts> &rows)
     return out;
 }
 
+QByteArray jsonQuoted(const QString &text)
+{
+    QByteArray out;
+    appendJsonString(out, text);
+    return out;
+}
+
 QString csvField(const QString &text)
 {
     bool quote = !text.isEmpty() && (text.front().isSpace() || text.back().isSpace());

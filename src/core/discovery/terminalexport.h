@@ -49,6 +49,10 @@ QByteArray terminalsToJson(const std::vector<ExportRow> &rows);
 // break or leading/trailing blanks, quotes doubled.
 QString csvField(const QString &text);
 
+// A text as a JSON string literal (UTF-8, quotes and control characters
+// escaped), for other JSON outputs of the same style.
+QByteArray jsonQuoted(const QString &text);
+
 struct JsonImport
 {
     bool ok = false;
