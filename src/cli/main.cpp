@@ -4,6 +4,7 @@
 #include "cli/output.h"
 
 #include <QCoreApplication>
+#include <QLoggingCategory>
 
 using namespace quenzal::cli;
 
@@ -12,6 +13,10 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("quenzal-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(QUENZAL_VERSION));
+
+    // Stderr carries the tool's messages; the core's traces only on request.
+    if (qEnvironmentVariableIsEmpty("QT_LOGGING_RULES"))
+        QLoggingCategory::setFilterRules(QStringLiteral("quenzal.*.debug=false"));
 
     const Command c = parseCommandLine(QCoreApplication::arguments());
     switch (c.kind) {
