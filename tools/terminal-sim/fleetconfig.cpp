@@ -109,6 +109,14 @@ const QHash<QString, Setter> &setters()
         { QStringLiteral("server2"), address(&TerminalState::server2) },
         { QStringLiteral("ring"), number(&TerminalState::ringSwitch, 0xFF) },
         { QStringLiteral("maxvolume"), number(&TerminalState::maxVolume, 0xFF) },
+        { QStringLiteral("ignorecommands"),
+            [](TerminalState &t, const QString &v) {
+                unsigned n = 0;
+                if (!parseNumber(v, 1, n))
+                    return false;
+                t.ignoresCommands = n == 1;
+                return true;
+            } },
     };
     return table;
 }

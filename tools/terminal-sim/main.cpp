@@ -161,6 +161,8 @@ private:
         const QByteArray data = d.data();
         bool changed = false;
         for (size_t i : targets) {
+            if (m_terminals[i].ignoresCommands)
+                continue;
             const sim::ApplyResult r = sim::applyCommand(m_terminals[i], data);
             if (r.applied) {
                 m_log.write("applied " + QByteArray::number(m_terminals[i].id) + ' ' + r.description.toUtf8() + '\n');

@@ -45,6 +45,9 @@ struct TerminalState
 
     // Not reported: counters the simulator keeps about itself.
     int reboots = 0;
+    // Answers queries but carries out no command (a terminal whose command
+    // handling is broken, for the tests of verification).
+    bool ignoresCommands = false;
     int factoryResets = 0;
 };
 

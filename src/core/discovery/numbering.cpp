@@ -3,6 +3,8 @@
 #include "core/discovery/logging.h"
 #include "core/transport/packets.h"
 
+#include <algorithm>
+
 namespace quenzal {
 
 namespace {
@@ -137,6 +139,70 @@ void repairSharedMacs(TerminalRows &rows, const std::function<void(const MacRepa
             sorted = true;
         }
     }
+}
+
+TerminalTable::TerminalTable(std::vector<TerminalTexts> rows)
+    : m_rows(std::move(rows))
+{
+}
+
+QHash<QString, int> &TerminalTable::counts(int column) const
+{
+    auto it = m_counts.find(column);
+    if (it == m_counts.end()) {
+        it = m_counts.insert(column, {});
+        for (const TerminalTexts &r : m_rows)
+            ++(*it)[r[size_t(column)]];
+    }
+    return *it;
+}
+
+int TerminalTable::countExact(int column, const QString &text) const
+{
+    return counts(column).value(text);
+}
+
+void TerminalTable::setText(int row, int column, const QString &text)
+{
+    QString &cell = m_rows[size_t(row)][size_t(column)];
+    auto it = m_counts.find(column);
+    if (it != m_counts.end()) {
+        --(*it)[cell];
+        ++(*it)[text];
+    }
+    cell = text;
+}
+
+void TerminalTable::sortBy(int column)
+{
+    sortTerminalTexts(m_rows, column);
+}
+
+void sortTerminalTexts(std::vector<TerminalTexts> &rows, int column)
+{
+    std::stable_sort(rows.begin(), rows.end(), [column](const TerminalTexts &a, const TerminalTexts &b) {
+        return QString::compare(a[size_t(column)], b[size_t(column)], Qt::CaseSensitive) < 0;
+    });
+}
+
+std::vector<IdChange> planSharedIds(std::vector<TerminalTexts> rows, int startNumber, std::vector<TerminalTexts> *after)
+{
+    TerminalTable table(std::move(rows));
+    std::vector<IdChange> plan;
+    assignSharedIds(table, startNumber, [&plan](const IdChange &c) { plan.push_back(c); });
+    if (after)
+        *after = table.rows();
+    return plan;
+}
+
+std::vector<MacRepair> planSharedMacs(std::vector<TerminalTexts> rows, std::vector<TerminalTexts> *after)
+{
+    TerminalTable table(std::move(rows));
+    std::vector<MacRepair> plan;
+    repairSharedMacs(table, [&plan](const MacRepair &r) { plan.push_back(r); });
+    if (after)
+        *after = table.rows();
+    return plan;
 }
 
 } // namespace quenzal

@@ -10,10 +10,12 @@
 // to the terminals is handed to a callback; the passes themselves never send.
 #include "core/transport/statusreply.h"
 
+#include <QHash>
 #include <QString>
 
 #include <array>
 #include <functional>
+#include <vector>
 
 namespace quenzal {
 
@@ -64,5 +66,40 @@ void assignSharedIds(TerminalRows &rows, int startNumber, const std::function<vo
 // Gives every row whose MAC text is shared a MAC one step above the highest
 // of the list; `reset` is called for each before the cell is rewritten.
 void repairSharedMacs(TerminalRows &rows, const std::function<void(const MacRepair &)> &reset);
+
+// The terminal list as a plain table of rows, for the passes outside the
+// window: the command-line tool's renumbering, the window's preview, tests.
+// Sorting is the list's: stable, ascending by the column's text compared
+// as QString compares (case-sensitive, by UTF-16 code unit).
+class TerminalTable : public TerminalRows
+{
+public:
+    TerminalTable() = default;
+    explicit TerminalTable(std::vector<TerminalTexts> rows);
+
+    int count() const override { return int(m_rows.size()); }
+    QString text(int row, int column) const override { return m_rows[size_t(row)][size_t(column)]; }
+    int countExact(int column, const QString &text) const override;
+    void setText(int row, int column, const QString &text) override;
+    void sortBy(int column) override;
+
+    const std::vector<TerminalTexts> &rows() const { return m_rows; }
+
+private:
+    QHash<QString, int> &counts(int column) const;
+
+    std::vector<TerminalTexts> m_rows;
+    mutable QHash<int, QHash<QString, int>> m_counts; // per column: rows per text
+};
+
+// Stable sort of rows by one column, as the list sorts.
+void sortTerminalTexts(std::vector<TerminalTexts> &rows, int column);
+
+// What the passes would do to a list in the given order (for the window's
+// list: sorted by ID, as it stands once replies stop), without sending:
+// the packets to send, in order, and the list afterwards in *after.
+std::vector<IdChange> planSharedIds(
+    std::vector<TerminalTexts> rows, int startNumber, std::vector<TerminalTexts> *after = nullptr);
+std::vector<MacRepair> planSharedMacs(std::vector<TerminalTexts> rows, std::vector<TerminalTexts> *after = nullptr);
 
 } // namespace quenzal

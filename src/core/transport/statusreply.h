@@ -16,6 +16,8 @@
 namespace quenzal {
 
 inline constexpr int TerminalListColumns = 32;
+// One row of the terminal list: its 32 texts in column order.
+using TerminalTexts = std::array<QString, TerminalListColumns>;
 
 // Columns of the list that other code addresses by number.
 enum TerminalColumn : int {
@@ -41,7 +43,7 @@ inline constexpr int StatusReplyReadLimit = 1024;
 
 struct StatusRow
 {
-    std::array<QString, TerminalListColumns> texts;
+    TerminalTexts texts;
     bool wanMode = false; // byte 42 is 0xBB: column 9 gets its own colour
     bool fontMarked = false; // byte 87 is 0xAA: column 28 gets its own colour
 };

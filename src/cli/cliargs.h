@@ -1,0 +1,114 @@
+#pragma once
+// The command line of quenzal-cli, read into plain option structs before
+// anything opens a socket or a file. Every value is checked here: a bad
+// address, range, number or field ends the run with exit code 2 and one
+// line on stderr, and nothing has been sent. Pure apart from the interface
+// lookup, so it is fuzzed directly.
+#include "core/commands/commandpackets.h"
+#include "core/discovery/scanrange.h"
+
+#include <QHostAddress>
+#include <QNetworkInterface>
+#include <QString>
+#include <QStringList>
+
+namespace quenzal::cli {
+
+enum ExitCode : int {
+    ExitOk = 0,
+    ExitFailure = 1, // a socket that cannot be bound, a file that cannot be read
+    ExitUsage = 2, // bad usage: nothing was sent
+    ExitNotVerified = 3,
+    ExitDifferences = 4,
+};
+
+enum class Format { Table, Csv, Json };
+
+struct ScanOptions
+{
+    bool wan = false;
+    ScanFields range; // WAN: the window's eight scan fields
+    int count = 0; // WAN: addresses queried
+    QString interfaceName; // empty: the system's choice
+    QNetworkInterface interface;
+    int waitMs = 2000;
+    Format format = Format::Table;
+};
+
+enum class SetField { Id, Ip, Mask, Gateway, Server, Mac, Dhcp };
+
+struct SetOptions
+{
+    bool byId = true; // --id: LAN multicast; --ip: WAN unicast
+    int id = 0;
+    QHostAddress address;
+    SetField field = SetField::Id;
+    TerminalCommand command = TerminalCommand::SetId;
+    QStringList commandFields; // the texts the window's fields would hold
+    int column = 0; // column of the list that shows the new value
+    QString expected; // its text once the terminal took the value
+    QHostAddress newAddress; // field ip: where the terminal answers afterwards
+    bool verify = true;
+    QString interfaceName;
+    QNetworkInterface interface;
+};
+
+struct RenumberOptions
+{
+    ScanOptions scan;
+    int start = 0;
+    bool mac = false;
+    bool dryRun = false;
+};
+
+struct DbOptions
+{
+    enum Op { List, Check, Backup, Convert };
+    Op op = List;
+    QString path;
+    Format format = Format::Table;
+    QString reference = QStringLiteral("LS_New.db");
+    QString output = QStringLiteral("Velmora_new.db");
+};
+
+struct ReconcileOptions
+{
+    ScanOptions scan;
+    QString database;
+};
+
+struct DiffOptions
+{
+    QString oldPath;
+    QString newPath;
+};
+
+struct Command
+{
+    enum Kind { Invalid, Help, Version, Scan, Set, Renumber, Db, Reconcile, Diff };
+    Kind kind = Invalid;
+    QString error; // Invalid: the one-line message
+    QString text; // Help: the text to print
+    ScanOptions scan;
+    SetOptions set;
+    RenumberOptions renumber;
+    DbOptions db;
+    ReconcileOptions reconcile;
+    DiffOptions diff;
+};
+
+// `args` as main() gets them, program name first.
+Command parseCommandLine(const QStringList &args);
+
+// A message fit for one line of stderr: control characters shown as '?',
+// cut to a sane length.
+QString oneLine(const QString &text);
+
+// Strict dotted decimal IPv4: four numbers 0 to 255 of one to three digits
+// (leading zeros read as decimal, as the list shows addresses).
+bool parseStrictAddress(const QString &text, quint8 octets[4]);
+// "FROM-TO" in the window's scan arithmetic: the end keeps the start's first
+// two octets, and lies at or after it.
+bool parseScanRange(const QString &text, ScanFields *fields, int *count, QString *why);
+
+} // namespace quenzal::cli

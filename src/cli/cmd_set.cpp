@@ -1,0 +1,109 @@
+// set: one command of the window's buttons to one terminal, then the check
+// that the terminal took it.
+#include "cli/commands.h"
+#include "cli/output.h"
+#include "cli/session.h"
+#include "core/discovery/scanrange.h"
+
+namespace quenzal::cli {
+
+namespace {
+
+constexpr int Attempts = 3;
+constexpr int AttemptMs = 1000; // three queries within three seconds
+
+// Queries `to` in WAN mode until the terminal there answers; its reply.
+bool lookUp(Session &session, const QHostAddress &to, TerminalTexts *found)
+{
+    for (int attempt = 0; attempt < Attempts; ++attempt) {
+        session.sendWan(composeWanQuery(session.packet()), to);
+        const bool answered = session.collect(AttemptMs, [&](const QByteArray &data, const QHostAddress &from) {
+            if (from.toIPv4Address() != to.toIPv4Address())
+                return false;
+            *found = decodeStatusReply(data).texts;
+            return true;
+        });
+        if (answered)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+int runSet(const SetOptions &o)
+{
+    Session session;
+    if (!session.open(!o.byId, o.interface))
+        return ExitFailure;
+
+    // In WAN mode the command names the terminal by the ID its reply shows,
+    // as the window's does after the row was pressed.
+    QString targetId = QString::number(o.id);
+    QString knownMac;
+    if (!o.byId) {
+        TerminalTexts reply;
+        if (!lookUp(session, o.address, &reply)) {
+            printError(QStringLiteral("no terminal answered at %1; nothing sent").arg(o.address.toString()));
+            return ExitFailure;
+        }
+        targetId = reply[ColId];
+        knownMac = reply[ColMac];
+    }
+
+    const QByteArray bytes = composeTerminalCommand(session.packet(), o.command, o.commandFields, targetId, true);
+    const bool sent = o.byId ? session.sendLan(bytes) : session.sendWan(bytes, o.address);
+    if (!sent) {
+        printError(QStringLiteral("the command could not be sent"));
+        return ExitFailure;
+    }
+    const QString target = o.byId ? QStringLiteral("ID %1").arg(o.id)
+                                  : QStringLiteral("%1 (ID %2)").arg(o.address.toString(), targetId);
+    if (!o.verify) {
+        writeOut(QStringLiteral("sent %1 to %2\n").arg(o.expected, target).toUtf8());
+        return ExitOk;
+    }
+
+    // Which replies speak for the terminal: on the LAN the one with its ID
+    // (the new one after an ID change); in WAN mode the one from its address
+    // (the new one after an IP change), with its MAC unless that changed.
+    const QString wantedId = o.field == SetField::Id ? o.expected : idText(o.id);
+    const QHostAddress queried = (!o.byId && o.field == SetField::Ip) ? o.newAddress : o.address;
+    QStringList seen;
+    for (int attempt = 0; attempt < Attempts; ++attempt) {
+        const QByteArray query = o.byId ? composeLanQuery(session.packet()) : composeWanQuery(session.packet());
+        if (o.byId)
+            session.sendLan(query);
+        else
+            session.sendWan(query, queried);
+        const bool confirmed = session.collect(AttemptMs, [&](const QByteArray &data, const QHostAddress &from) {
+            const TerminalTexts reply = decodeStatusReply(data).texts;
+            if (o.byId) {
+                if (reply[ColId] != wantedId)
+                    return false;
+            } else {
+                if (from.toIPv4Address() != queried.toIPv4Address())
+                    return false;
+                if (o.field != SetField::Mac && reply[ColMac] != knownMac)
+                    return false;
+            }
+            const QString shown = reply[size_t(o.column)];
+            if (!seen.contains(shown))
+                seen << shown;
+            return shown == o.expected;
+        });
+        if (confirmed) {
+            writeOut(QStringLiteral("verified %1 on %2\n").arg(o.expected, target).toUtf8());
+            return ExitOk;
+        }
+    }
+    if (seen.isEmpty())
+        printError(QStringLiteral("not verified: no reply from %1 within 3 s")
+                       .arg(o.byId ? QStringLiteral("ID ") + wantedId : queried.toString()));
+    else
+        printError(QStringLiteral("not verified: expected %1, the terminal shows %2")
+                       .arg(o.expected, seen.join(QStringLiteral(", "))));
+    return ExitNotVerified;
+}
+
+} // namespace quenzal::cli

@@ -1,0 +1,221 @@
+#include "cli/session.h"
+
+#include "cli/output.h"
+#include "core/discovery/scanrange.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QHash>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <deque>
+
+#ifdef Q_OS_WIN
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace quenzal::cli {
+
+bool stderrIsTerminal()
+{
+#ifdef Q_OS_WIN
+    return _isatty(2) != 0;
+#else
+    return isatty(2) != 0;
+#endif
+}
+
+Session::Session()
+{
+    m_packet.writeStartupBytes();
+    m_clock.start();
+}
+
+bool Session::open(bool wan, const QNetworkInterface &iface)
+{
+    m_wan = wan;
+    UdpTransport::Config config;
+    config.multicastInterface = iface;
+    const UdpTransport::Status st = m_transport.open(config);
+    if (wan && !st.wanBound) {
+        printError(QStringLiteral("cannot bind UDP port %1: %2").arg(WanPort).arg(st.wanError));
+        return false;
+    }
+    if (!wan && !st.lanBound) {
+        printError(QStringLiteral("cannot bind UDP port %1: %2").arg(LanPort).arg(st.lanError));
+        return false;
+    }
+    if (!wan && !st.joined) {
+        printError(QStringLiteral("cannot join the multicast group %1: %2")
+                       .arg(QLatin1String(MulticastGroup), st.joinError));
+        return false;
+    }
+    return true;
+}
+
+bool Session::sendLan(const QByteArray &bytes)
+{
+    return m_transport.send(UdpTransport::Lan, bytes.constData(), bytes.size(),
+               QHostAddress(QLatin1String(MulticastGroup)), LanPort)
+        == bytes.size();
+}
+
+bool Session::sendWan(const QByteArray &bytes, const QHostAddress &to)
+{
+    return m_transport.send(UdpTransport::Wan, bytes.constData(), bytes.size(), to, WanPort) == bytes.size();
+}
+
+bool Session::collect(int ms, const std::function<bool(const QByteArray &, const QHostAddress &)> &reply)
+{
+    const UdpTransport::Socket mode = m_wan ? UdpTransport::Wan : UdpTransport::Lan;
+    QEventLoop loop;
+    bool stopped = false;
+    std::deque<UdpTransport::Datagram> batch;
+    auto drain = [&] {
+        m_transport.take(batch, INT_MAX);
+        while (!batch.empty() && !stopped) {
+            const UdpTransport::Datagram d = std::move(batch.front());
+            batch.pop_front();
+            if (d.source == mode && reply(d.data, d.sender)) {
+                stopped = true;
+                loop.quit();
+            }
+        }
+        batch.clear();
+    };
+    QObject context;
+    QObject::connect(&m_transport, &UdpTransport::datagramsReady, &context, drain);
+    QTimer::singleShot(qMax(0, ms), &context, [&loop] { loop.quit(); });
+    drain();
+    if (!stopped)
+        loop.exec();
+    return stopped;
+}
+
+ScanResult Session::scan(const ScanOptions &options)
+{
+    ScanResult result;
+    const UdpTransport::Socket mode = options.wan ? UdpTransport::Wan : UdpTransport::Lan;
+    const bool progress = stderrIsTerminal();
+    QHash<QPair<quint32, QString>, size_t> index; // (sender, MAC) -> record
+
+    auto take = [&] {
+        std::deque<UdpTransport::Datagram> batch;
+        m_transport.take(batch, INT_MAX);
+        for (UdpTransport::Datagram &d : batch) {
+            if (d.source != mode || !isStatusReply(d.data))
+                continue;
+            ++result.replies;
+            StatusRow row = decodeStatusReply(d.data);
+            const QPair<quint32, QString> key(d.sender.toIPv4Address(), row.texts[ColMac]);
+            auto it = index.find(key);
+            if (it == index.end()) {
+                index.insert(key, result.records.size());
+                result.records.push_back(ScanRecord { std::move(row.texts), d.sender });
+            } else {
+                result.records[*it].texts = std::move(row.texts); // a later reply replaces an earlier one
+            }
+        }
+        return !batch.empty();
+    };
+
+    QEventLoop loop;
+    QObject context;
+    QTimer quiet;
+    quiet.setSingleShot(true);
+    quiet.setInterval(options.waitMs);
+    QObject::connect(&quiet, &QTimer::timeout, &context, [&loop] { loop.quit(); });
+    bool sending = true;
+    QObject::connect(&m_transport, &UdpTransport::datagramsReady, &context, [&] {
+        if (take() && !sending)
+            quiet.start(); // the wait counts from the last reply
+    });
+
+    QElapsedTimer shown;
+    shown.start();
+    auto showProgress = [&](const QString &text, bool force) {
+        if (progress && (force || shown.elapsed() >= 100)) {
+            std::fprintf(stderr, "\r%-70s", qPrintable(text));
+            std::fflush(stderr);
+            shown.restart();
+        }
+    };
+
+    QTimer stepper;
+    if (!options.wan) {
+        sendLan(composeLanQuery(m_packet));
+        sending = false;
+        quiet.start();
+    } else {
+        // The window's pace: one address per 5 ms tick.
+        int k = 0;
+        stepper.setTimerType(Qt::PreciseTimer);
+        stepper.setInterval(5);
+        QObject::connect(&stepper, &QTimer::timeout, &context, [&] {
+            if (k >= options.count) {
+                stepper.stop();
+                sending = false;
+                quiet.start();
+                return;
+            }
+            const QByteArray address = scanStepAddress(options.range, k);
+            const QHostAddress to = parseAddressText(address);
+            const QByteArray query = composeWanQuery(m_packet);
+            if (!to.isNull()) // an address past octet 255 is skipped, and still counts
+                sendWan(query, to);
+            ++k;
+            showProgress(QStringLiteral("querying %1 (%2/%3), %4 replies")
+                             .arg(QString::fromLatin1(address))
+                             .arg(k)
+                             .arg(options.count)
+                             .arg(result.replies),
+                k == options.count);
+        });
+        stepper.start();
+    }
+    QTimer progressTimer;
+    if (progress && !options.wan) {
+        progressTimer.setInterval(100);
+        QObject::connect(&progressTimer, &QTimer::timeout, &context,
+            [&] { showProgress(QStringLiteral("%1 replies").arg(result.replies), true); });
+        progressTimer.start();
+    }
+    loop.exec();
+    result.waitEndedMs = m_clock.elapsed();
+    while (take()) { }
+    result.dropped = m_transport.dropped();
+    if (progress) {
+        std::fprintf(stderr, "\r%-70s\r", "");
+        std::fflush(stderr);
+    }
+    return result;
+}
+
+std::vector<TerminalTexts> inArrivalOrder(const ScanResult &result)
+{
+    std::vector<TerminalTexts> rows;
+    rows.reserve(result.records.size());
+    for (const ScanRecord &r : result.records)
+        rows.push_back(r.texts);
+    return rows;
+}
+
+std::vector<TerminalTexts> sortedById(const ScanResult &result)
+{
+    std::vector<TerminalTexts> rows = inArrivalOrder(result);
+    std::stable_sort(rows.begin(), rows.end(), [](const TerminalTexts &a, const TerminalTexts &b) {
+        const qlonglong ia = a[ColId].toLongLong(), ib = b[ColId].toLongLong();
+        if (ia != ib)
+            return ia < ib;
+        if (a[ColIp] != b[ColIp])
+            return a[ColIp] < b[ColIp];
+        return a[ColMac] < b[ColMac];
+    });
+    return rows;
+}
+
+} // namespace quenzal::cli

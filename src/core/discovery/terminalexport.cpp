@@ -1,0 +1,233 @@
+#include "core/discovery/terminalexport.h"
+
+#include <QHash>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QJsonParseError>
+
+#include <cmath>
+
+namespace quenzal {
+
+namespace {
+
+template<size_t N>
+std::array<QString, N> fromUtf8(const char *const (&texts)[N])
+{
+    std::array<QString, N> out;
+    for (size_t i = 0; i < N; ++i)
+        out[i] = QString::fromUtf8(texts[i]);
+    return out;
+}
+
+// The form's captions (toolforkx.ui), in column order.
+const char *const Captions[TerminalListColumns] = { "编号", "本地地址", "子网掩码", "本地网关", "MAC地址", "服务器地址",
+    "链接", "DHCP", "音量", "网络", "固件", "类型", "型号", "功放", "主机1", "主机2", "主机3", "Mode", "增益", "延迟",
+    "LAN频率", "WAN频率", "自动接听", "采集地址", "外部音频", "话筒模式", "Group", "第二服务器", "字库", "引导",
+    "响铃开关", "最大音量" };
+
+// Never rename a key: scripts and saved scans depend on them.
+const char *const Keys[TerminalListColumns] = { "id", "ip", "mask", "gateway", "mac", "server", "link", "dhcp",
+    "volume", "network", "firmware", "type", "model", "amplifier", "host1", "host2", "host3", "mode", "gain", "delay",
+    "lan_rate", "wan_rate", "auto_answer", "capture", "ext_audio", "mic_mode", "group", "server2", "font", "boot",
+    "ring", "max_volume" };
+
+void appendJsonString(QByteArray &out, const QString &text)
+{
+    out += '"';
+    const QByteArray utf8 = text.toUtf8();
+    for (const char c : utf8) {
+        const auto u = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (u < 0x20) {
+            static const char hex[] = "0123456789abcdef";
+            out += "\\u00";
+            out += hex[u >> 4];
+            out += hex[u & 15];
+        } else {
+            out += c;
+        }
+    }
+    out += '"';
+}
+
+// The ID column as a JSON number when it reads as one (it always does for a
+// decoded reply), else as its text.
+void appendId(QByteArray &out, const QString &text)
+{
+    bool ok = false;
+    const qlonglong id = text.toLongLong(&ok, 10);
+    if (ok)
+        out += QByteArray::number(id);
+    else
+        appendJsonString(out, text);
+}
+
+} // namespace
+
+const std::array<QString, TerminalListColumns> &terminalHeaderCaptions()
+{
+    static const std::array<QString, TerminalListColumns> captions = fromUtf8(Captions);
+    return captions;
+}
+
+const std::array<QString, TerminalListColumns> &terminalExportKeys()
+{
+    static const std::array<QString, TerminalListColumns> keys = fromUtf8(Keys);
+    return keys;
+}
+
+int terminalColumnOfKey(const QString &key)
+{
+    const auto &keys = terminalExportKeys();
+    for (int c = 0; c < TerminalListColumns; ++c) {
+        if (keys[size_t(c)] == key)
+            return c;
+    }
+    return -1;
+}
+
+std::vector<ExportRow> markShared(const std::vector<TerminalTexts> &rows)
+{
+    QHash<QString, int> ids, ips, macs;
+    for (const TerminalTexts &r : rows) {
+        ++ids[r[ColId]];
+        ++ips[r[ColIp]];
+        ++macs[r[ColMac]];
+    }
+    std::vector<ExportRow> out;
+    out.reserve(rows.size());
+    for (const TerminalTexts &r : rows)
+        out.push_back(ExportRow { r, ids.value(r[ColId]) > 1, ips.value(r[ColIp]) > 1, macs.value(r[ColMac]) > 1 });
+    return out;
+}
+
+QByteArray jsonQuoted(const QString &text)
+{
+    QByteArray out;
+    appendJsonString(out, text);
+    return out;
+}
+
+QString csvField(const QString &text)
+{
+    bool quote = !text.isEmpty() && (text.front().isSpace() || text.back().isSpace());
+    for (const QChar c : text) {
+        if (c == QLatin1Char(',') || c == QLatin1Char('"') || c == QLatin1Char('\n') || c == QLatin1Char('\r')) {
+            quote = true;
+            break;
+        }
+    }
+    if (!quote)
+        return text;
+    QString out = text;
+    out.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + out + QLatin1Char('"');
+}
+
+QByteArray terminalsToCsv(const std::vector<TerminalTexts> &rows)
+{
+    QByteArray out("\xEF\xBB\xBF");
+    auto line = [&out](const std::array<QString, TerminalListColumns> &cells) {
+        QString text;
+        for (int c = 0; c < TerminalListColumns; ++c) {
+            if (c > 0)
+                text += QLatin1Char(',');
+            text += csvField(cells[size_t(c)]);
+        }
+        out += text.toUtf8();
+        out += "\r\n";
+    };
+    out.reserve(qsizetype(rows.size() + 1) * 200);
+    line(terminalHeaderCaptions());
+    for (const TerminalTexts &r : rows)
+        line(r);
+    return out;
+}
+
+QByteArray terminalsToJson(const std::vector<TerminalTexts> &rows)
+{
+    return terminalsToJson(markShared(rows));
+}
+
+QByteArray terminalsToJson(const std::vector<ExportRow> &rows)
+{
+    const auto &keys = terminalExportKeys();
+    QByteArray out("[");
+    out.reserve(qsizetype(rows.size()) * 700 + 4);
+    bool first = true;
+    for (const ExportRow &r : rows) {
+        out += first ? "\n  {" : ",\n  {";
+        first = false;
+        for (int c = 0; c < TerminalListColumns; ++c) {
+            if (c > 0)
+                out += ", ";
+            appendJsonString(out, keys[size_t(c)]);
+            out += ": ";
+            if (c == ColId)
+                appendId(out, r.texts[size_t(c)]);
+            else
+                appendJsonString(out, r.texts[size_t(c)]);
+        }
+        out += ", \"shared_id\": ";
+        out += r.sharedId ? "true" : "false";
+        out += ", \"shared_ip\": ";
+        out += r.sharedIp ? "true" : "false";
+        out += ", \"shared_mac\": ";
+        out += r.sharedMac ? "true" : "false";
+        out += '}';
+    }
+    out += rows.empty() ? "]\n" : "\n]\n";
+    return out;
+}
+
+JsonImport terminalsFromJson(const QByteArray &json)
+{
+    JsonImport result;
+    QJsonParseError error {};
+    const QJsonDocument doc = QJsonDocument::fromJson(json, &error);
+    if (error.error != QJsonParseError::NoError) {
+        result.error = QStringLiteral("not JSON: %1 at offset %2").arg(error.errorString()).arg(error.offset);
+        return result;
+    }
+    if (!doc.isArray()) {
+        result.error = QStringLiteral("not a JSON array of terminals");
+        return result;
+    }
+    const QJsonArray array = doc.array();
+    const auto &keys = terminalExportKeys();
+    result.rows.reserve(size_t(array.size()));
+    for (qsizetype i = 0; i < array.size(); ++i) {
+        if (!array.at(i).isObject()) {
+            result.error = QStringLiteral("element %1 is not an object").arg(i);
+            result.rows.clear();
+            return result;
+        }
+        const QJsonObject object = array.at(i).toObject();
+        ExportRow row;
+        for (int c = 0; c < TerminalListColumns; ++c) {
+            const QJsonValue v = object.value(keys[size_t(c)]);
+            if (c == ColId && v.isDouble()) {
+                const double d = v.toDouble();
+                row.texts[size_t(c)] = (d >= -2147483648.0 && d <= 2147483647.0 && d == std::floor(d))
+                    ? idText(long(d))
+                    : QString::number(d, 'g', 17);
+            } else if (v.isString()) {
+                row.texts[size_t(c)] = v.toString();
+            } else if (v.isDouble()) {
+                row.texts[size_t(c)] = QString::number(v.toDouble());
+            }
+        }
+        row.sharedId = object.value(QLatin1String("shared_id")).toBool();
+        row.sharedIp = object.value(QLatin1String("shared_ip")).toBool();
+        row.sharedMac = object.value(QLatin1String("shared_mac")).toBool();
+        result.rows.push_back(std::move(row));
+    }
+    result.ok = true;
+    return result;
+}
+
+} // namespace quenzal

@@ -1,0 +1,68 @@
+#pragma once
+// The terminal list as files: CSV for spreadsheets, JSON for scripts.
+//
+// Both start from the rows of the list as 32 texts, exactly as the list shows
+// them, so an export of the window and the command-line tool's `scan` output
+// are the same file for the same replies. CSV is the list itself: UTF-8 with
+// a byte-order mark (spreadsheets read the Chinese captions only with it),
+// the 32 captions of the list's header as the first line, then one line per
+// row, quoted where a cell needs it. JSON is an array of objects with a
+// stable English key per column (docs/export.md): `id` is a number, every
+// other column the text the list shows, plus the three duplicate flags of the
+// list's colours (`shared_id`, `shared_ip`, `shared_mac`). A JSON export
+// reads back into the same rows, for comparing two scans.
+#include "core/transport/statusreply.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <vector>
+
+namespace quenzal {
+
+// The captions of the list's header, in column order.
+const std::array<QString, TerminalListColumns> &terminalHeaderCaptions();
+// The JSON key of each column, in column order ("id", "ip", "mask", ...).
+const std::array<QString, TerminalListColumns> &terminalExportKeys();
+// Column of a JSON key, or -1.
+int terminalColumnOfKey(const QString &key);
+
+struct ExportRow
+{
+    TerminalTexts texts;
+    bool sharedId = false;
+    bool sharedIp = false;
+    bool sharedMac = false;
+};
+
+// The rows with the flags the list's colours show: a row's ID (IP, MAC) text
+// is held by another row as well.
+std::vector<ExportRow> markShared(const std::vector<TerminalTexts> &rows);
+
+QByteArray terminalsToCsv(const std::vector<TerminalTexts> &rows);
+QByteArray terminalsToJson(const std::vector<TerminalTexts> &rows);
+QByteArray terminalsToJson(const std::vector<ExportRow> &rows);
+
+// One CSV field as written: quoted when it holds a comma, a quote, a line
+// break or leading/trailing blanks, quotes doubled.
+QString csvField(const QString &text);
+
+// A text as a JSON string literal (UTF-8, quotes and control characters
+// escaped), for other JSON outputs of the same style.
+QByteArray jsonQuoted(const QString &text);
+
+struct JsonImport
+{
+    bool ok = false;
+    QString error; // why not, for the user
+    std::vector<ExportRow> rows;
+};
+
+// Reads a JSON export back. `id` may be a number or a text; a missing key
+// reads as an empty text; unknown keys are ignored. The ID text is formatted
+// as the list formats it ("%03ld").
+JsonImport terminalsFromJson(const QByteArray &json);
+
+} // namespace quenzal
