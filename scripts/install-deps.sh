@@ -16,7 +16,7 @@ if [ "${1:-}" = "--test" ]; then
         dpkg-dev fakeroot file lintian   # cpack -G DEB (dpkg-shlibdeps) and its check
         man-db                           # manual page warnings
         tshark tcpdump                   # the dissector test: capture and decode
-        imagemagick)                     # README screenshot (import)
+        imagemagick xdotool)             # README screenshot (scripts/screenshot.sh)
 fi
 
 missing=()
