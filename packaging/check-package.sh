@@ -8,11 +8,15 @@
 #     appstreamcli validate,
 #   - the dissector sits in the folder where this host's Wireshark reads
 #     global Lua plugins.
-# Usage: check-package.sh BUILD_DIR VERSION
+# Usage: check-package.sh BUILD_DIR VERSION PROGRAM...
+#   PROGRAM: every program the package must hold (quenzal, quenzal-cli)
 set -euo pipefail
 
 build="$(cd "$1" && pwd)"
 version="$2"
+shift 2
+programs=("$@")
+[ ${#programs[@]} -gt 0 ] || programs=(quenzal)
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 for tool in cpack dpkg-deb dpkg-shlibdeps lintian desktop-file-validate appstreamcli; do
@@ -39,8 +43,6 @@ lintian --fail-on error --tag-display-limit 0 "$deb" || fail "lintian reports er
 echo "== dpkg-deb -x"
 root="$work/root"
 dpkg-deb -x "$deb" "$root"
-programs=(quenzal)
-[ -e "$build/src/quenzal-cli" ] && programs+=(quenzal-cli)
 expected=(
     usr/share/applications/org.quenzal.Quenzal.desktop
     usr/share/icons/hicolor/scalable/apps/org.quenzal.Quenzal.svg
@@ -62,6 +64,10 @@ fi
 if find "$build" -name '*.qm' -not -path '*/_CPack_Packages/*' | grep -q .; then
     ls "$root"/usr/share/quenzal/translations/*.qm >/dev/null 2>&1 || fail "the build made .qm files but none is installed"
 fi
+# Nothing else in bin/: every installed program has its page and is checked.
+for f in "$root"/usr/bin/*; do
+    printf '%s\n' "${programs[@]}" | grep -qx "$(basename "$f")" || fail "unexpected program in the package: $f"
+done
 for f in "${expected[@]}"; do
     [ -n "$f" ] && [ -s "$root/$f" ] || fail "missing or empty in the package: /$f"
     echo "ok /$f"
