@@ -53,10 +53,10 @@ QStringList listRows(const QTreeWidget *list)
     return out;
 }
 
-const char *const replyColumns[32] = { "id", "ip", "mask", "gateway", "mac", "server", "link", "dhcp", "volume",
-    "network", "firmware", "type", "model", "amplifier", "host1", "host2", "host3", "text", "gain", "delay",
-    "lan_rate", "wan_rate", "auto_answer", "capture", "ext_audio", "mic_mode", "group", "server2", "font", "boot",
-    "ring", "max_volume" };
+const char *const replyColumns[32]
+    = { "id", "ip", "mask", "gateway", "mac", "server", "link", "dhcp", "volume", "network", "firmware", "type",
+          "model", "amplifier", "host1", "host2", "host3", "text", "gain", "delay", "lan_rate", "wan_rate",
+          "auto_answer", "capture", "ext_audio", "mic_mode", "group", "server2", "font", "boot", "ring", "max_volume" };
 
 // The fields read from every packet; the first ones fixed, then the
 // parameters of the commands, then the 32 reply columns.
@@ -99,8 +99,8 @@ private:
     {
         const QStringList fields = decodedFields();
         QStringList args { s("-r"), capture, s("-n"), s("-X"),
-            s("lua_script:") + QStringLiteral(QUENZAL_SOURCE_DIR "/tools/wireshark/quenzal.lua"), s("-T"),
-            s("fields"), s("-E"), s("separator=/t"), s("-E"), s("occurrence=a"), s("-E"), s("aggregator=|") };
+            s("lua_script:") + QStringLiteral(QUENZAL_SOURCE_DIR "/tools/wireshark/quenzal.lua"), s("-T"), s("fields"),
+            s("-E"), s("separator=/t"), s("-E"), s("occurrence=a"), s("-E"), s("aggregator=|") };
         for (const QString &f : fields)
             args << s("-e") << f;
         QProcess tshark;
@@ -150,8 +150,8 @@ private Q_SLOTS:
         QProcess tcpdump;
         tcpdump.setProcessChannelMode(QProcess::MergedChannels);
         tcpdump.start(m_tcpdump,
-            { s("-i"), qEnvironmentVariable("QZ_TOOL_IF"), s("-n"), s("-U"), s("--immediate-mode"), s("-s"), s("2048"), s("-B"), s("4096"), s("-Z"), s("root"), s("-w"), capture,
-                s("udp and (port 12682 or port 12685)") });
+            { s("-i"), qEnvironmentVariable("QZ_TOOL_IF"), s("-n"), s("-U"), s("--immediate-mode"), s("-s"), s("2048"),
+                s("-B"), s("4096"), s("-Z"), s("root"), s("-w"), capture, s("udp and (port 12682 or port 12685)") });
         QVERIFY(testrig::waitForLine(tcpdump, "listening on", 10000));
         auto stopCapture = qScopeGuard([&] {
             if (tcpdump.state() != QProcess::NotRunning) {
@@ -223,17 +223,15 @@ private Q_SLOTS:
             { "but_voladd", TerminalCommand::Volume, { s("lineEdit_Csetvol") }, { s("9") }, "volume", "volume", "9" },
             { "but_DhcpOn", TerminalCommand::DhcpOn, {}, {}, "DHCP", "setting", "on" },
             { "but_DhcpOff", TerminalCommand::DhcpOff, {}, {}, "DHCP", "setting", "off" },
-            { "but_Cip", TerminalCommand::Ip, fieldNames("lineEdit_Cip", 4), four, "IP address", "ip",
-                "11.22.33.44" },
+            { "but_Cip", TerminalCommand::Ip, fieldNames("lineEdit_Cip", 4), four, "IP address", "ip", "11.22.33.44" },
             { "but_Cprot", TerminalCommand::Mask, fieldNames("lineEdit_CMask", 4), four, "subnet mask", "mask",
                 "11.22.33.44" },
-            { "but_Cgateway", TerminalCommand::Gateway, fieldNames("lineEdit_Cgateway", 4), four, "gateway",
-                "gateway", "11.22.33.44" },
-            { "but_CServerip", TerminalCommand::ServerIp, fieldNames("lineEdit_CServerip", 4), four,
-                "server address", "server", "11.22.33.44" },
+            { "but_Cgateway", TerminalCommand::Gateway, fieldNames("lineEdit_Cgateway", 4), four, "gateway", "gateway",
+                "11.22.33.44" },
+            { "but_CServerip", TerminalCommand::ServerIp, fieldNames("lineEdit_CServerip", 4), four, "server address",
+                "server", "11.22.33.44" },
             { "but_Cmac", TerminalCommand::Mac, fieldNames("lineEdit_Cmac", 6),
-                { s("1C"), s("B2"), s("3C"), s("47"), s("5D"), s("01") }, "MAC address", "mac",
-                "1c:b2:3c:47:5d:01" },
+                { s("1C"), s("B2"), s("3C"), s("47"), s("5D"), s("01") }, "MAC address", "mac", "1c:b2:3c:47:5d:01" },
             { "but_indexreboot", TerminalCommand::Reboot, {}, {}, "reboot", "setting", "restart" },
             { "but_COneKeyCall", TerminalCommand::OneKeyHosts, fieldNames("lineEdit_COneKeyCall", 3),
                 { s("1"), s("2"), s("300") }, "one-key call hosts", "host", "1|2|300" },
@@ -250,10 +248,10 @@ private Q_SLOTS:
                 "callee", "300" },
             { "but_allcall", TerminalCommand::AllCall, { s("lineEdit_Beijiao") }, { s("23") }, "call all", "callee",
                 "23" },
-            { "but_intercom", TerminalCommand::Intercom, { s("lineEdit_Beijiao") }, { s("255") }, "intercom",
-                "callee", "255" },
-            { "but_CallStop", TerminalCommand::CallStop, { s("lineEdit_Beijiao") }, { s("25") }, "stop call",
-                "callee", "25" },
+            { "but_intercom", TerminalCommand::Intercom, { s("lineEdit_Beijiao") }, { s("255") }, "intercom", "callee",
+                "255" },
+            { "but_CallStop", TerminalCommand::CallStop, { s("lineEdit_Beijiao") }, { s("25") }, "stop call", "callee",
+                "25" },
             { "but_CMicGain", TerminalCommand::MicGain, { s("lineEdit_CMicGain") }, { s("31") }, "microphone gain",
                 "number", "31" },
             { "but_SetAuto1", TerminalCommand::AutoAnswerOn, {}, {}, "auto answer on", "setting", "automatic" },
@@ -264,8 +262,7 @@ private Q_SLOTS:
             { "but_SetExtMute", TerminalCommand::ExtAudioOff, {}, {}, "external audio", "setting", "off" },
             { "but_SetExtLINEIN", TerminalCommand::ExtAudioLineIn, {}, {}, "external audio", "setting", "line in" },
             { "but_SetExtMIC", TerminalCommand::ExtAudioMic, {}, {}, "external audio", "setting", "microphone" },
-            { "but_SetCallModeOnline", TerminalCommand::MicModeOnline, {}, {}, "microphone mode", "setting",
-                "online" },
+            { "but_SetCallModeOnline", TerminalCommand::MicModeOnline, {}, {}, "microphone mode", "setting", "online" },
             { "but_SetCallModeOffline", TerminalCommand::MicModeOffline, {}, {}, "microphone mode", "setting",
                 "offline" },
             { "but_SetFontUpdata", TerminalCommand::UpdateFont, {}, {}, "update font library", "", "" },
@@ -299,7 +296,8 @@ private Q_SLOTS:
         ui->Cbox_Type->setCurrentIndex(2); // "161"
         {
             SingleTerminalPacket mirror = window.singleTerminalPacket();
-            const QByteArray bytes = composeTerminalCommand(mirror, TerminalCommand::MachineType, { s("161") }, s("258"));
+            const QByteArray bytes
+                = composeTerminalCommand(mirror, TerminalCommand::MachineType, { s("161") }, s("258"));
             window.SlotSendMachType();
             sent << SentCommand { bytes, s("command to one terminal"), s("product type"), 9, s("258"),
                 s("product_type"), s("161") };
@@ -323,8 +321,8 @@ private Q_SLOTS:
             { "but_SetAllLan", ZoneCommand::Lan, "", {}, "LAN mode for all", "", "" },
             { "but_SetAllServer", ZoneCommand::ServerText, "lineEdit_AllServerAddr", s("198.18.0.1"),
                 "server address for all", "server_text", "198.18.0.1" },
-            { "but_SetRelayTime", ZoneCommand::RelayDelay, "lineEdit_RelayTime", s("7"), "relay delay",
-                "relay_delay", "7" },
+            { "but_SetRelayTime", ZoneCommand::RelayDelay, "lineEdit_RelayTime", s("7"), "relay delay", "relay_delay",
+                "7" },
             { "but_SetLanRate", ZoneCommand::LanRate, "lineEdit_LanRate", s("48000"), "LAN audio rate", "rate",
                 "48000" },
             { "but_SetWanRate", ZoneCommand::WanRate, "lineEdit_WanRate", s("16000"), "WAN audio rate", "rate",
@@ -334,8 +332,7 @@ private Q_SLOTS:
                 "line in" },
             { "but_SetExtMIC_ALL", ZoneCommand::ExtAudioMic, "", {}, "external audio for all", "setting",
                 "microphone" },
-            { "but_Settcmd", ZoneCommand::CommandText, "lineEdit_tcmd", s("play 3"), "command text", "text",
-                "play 3" },
+            { "but_Settcmd", ZoneCommand::CommandText, "lineEdit_tcmd", s("play 3"), "command text", "text", "play 3" },
             { "but_Settcmd2", ZoneCommand::CommandTextUtf8, "textEdit_TTS", s("欢迎光临"), "command text (UTF-8)",
                 "text", "欢迎光临" },
         };
