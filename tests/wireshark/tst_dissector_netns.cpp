@@ -95,22 +95,30 @@ private:
         return list->topLevelItemCount() == rows;
     }
 
-    QList<Record> decode(const QString &capture)
+    QByteArray tshark(const QStringList &args)
     {
-        const QStringList fields = decodedFields();
-        QStringList args { s("-r"), capture, s("-n"), s("-X"),
-            s("lua_script:") + QStringLiteral(QUENZAL_SOURCE_DIR "/tools/wireshark/quenzal.lua"), s("-T"), s("fields"),
-            s("-E"), s("separator=/t"), s("-E"), s("occurrence=a"), s("-E"), s("aggregator=|") };
-        for (const QString &f : fields)
-            args << s("-e") << f;
         QProcess tshark;
-        tshark.start(m_tshark, args);
+        tshark.start(m_tshark,
+            QStringList {
+                s("-n"), s("-X"), s("lua_script:") + QStringLiteral(QUENZAL_SOURCE_DIR "/tools/wireshark/quenzal.lua") }
+                + args);
         if (!tshark.waitForFinished(60000) || tshark.exitCode() != 0) {
             qWarning() << "tshark:" << tshark.readAllStandardError();
             return {};
         }
+        return tshark.readAllStandardOutput();
+    }
+
+    QList<Record> decode(const QString &capture)
+    {
+        const QStringList fields = decodedFields();
+        QStringList args { s("-r"), capture, s("-T"), s("fields"), s("-E"), s("separator=/t"), s("-E"),
+            s("occurrence=a"), s("-E"), s("aggregator=|") };
+        for (const QString &f : fields)
+            args << s("-e") << f;
+        const QByteArray output = tshark(args);
         QList<Record> out;
-        for (const QByteArray &line : tshark.readAllStandardOutput().split('\n')) {
+        for (const QByteArray &line : output.split('\n')) {
             if (line.isEmpty())
                 continue;
             const QStringList values = QString::fromUtf8(line).split(QLatin1Char('\t'));
@@ -452,6 +460,15 @@ private Q_SLOTS:
         QCOMPARE(reset.value(s("quenzal.kind")), s("factory reset"));
         QCOMPARE(reset.value(s("quenzal.command")), s("factory reset"));
         QCOMPARE(reset.value(s("quenzal.target_id")), resetIds.first());
+
+        // The packet details (-V) name the fields as the list's headers do.
+        const QString details = QString::fromUtf8(tshark({ s("-r"), capture, s("-V"), s("-Y"), s("quenzal") }));
+        for (const char *line : { "Packet: status reply", "ID (编号): 003", "Link (链接): -Wait-",
+                 "Network (网络): ---WAN", "Maximum volume (最大音量): 15", "Font library (字库): aa",
+                 "Packet: command to one terminal", "Target ID: 258 (ID pair 2, 3)", "Command: set ID",
+                 "New ID: 300 (ID pair 2, 45)", "Command: command text (UTF-8)", "Text: 欢迎光临", "Packet: LAN query",
+                 "Packet: WAN query", "Packet: ID change" })
+            QVERIFY2(details.contains(s(line)), line);
     }
 };
 
