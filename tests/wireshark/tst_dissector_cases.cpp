@@ -212,6 +212,9 @@ private Q_SLOTS:
                                     << s("command to all terminals") << s("reboot all");
         QTest::newRow("external audio for all") << composeZoneCommand(all, ZoneCommand::ExtAudioMic, {}) << int(WanPort)
                                                 << s("command to all terminals") << s("external audio for all");
+        QTest::newRow("server text cut short")
+            << QByteArray::fromHex("0a00000006313938") + QByteArray(2, '\0') << int(LanPort)
+            << s("command to all terminals") << s("server address for all");
         QTest::newRow("other bytes") << QByteArray("hello") << int(LanPort) << s("unknown") << QString();
         QTest::newRow("reply kind, other lead")
             << QByteArray::fromHex("abfd0000") << int(LanPort) << s("unknown") << QString();

@@ -329,7 +329,11 @@ local function dissect_zone_command(tvb, pinfo, tree)
     local summary = ""
     if length > 5 then
         local params = tree:add(quenzal, tvb(5, length - 5), "Parameters")
-        if code == 6 then
+        -- bytes each command's parameters need (the tool always sends them)
+        local needs = { [6] = 32, [167] = 2, [168] = 2, [169] = 2, [180] = 2, [185] = 54, [187] = 54 }
+        if needs[code] and length - 5 < needs[code] then
+            params:add(f.leftover, tvb(5, length - 5)):append_text(" (too short for this command)")
+        elseif code == 6 then
             summary = '"' .. add_text(params, f.server_text, tvb, 5, 32, text_encoding()) .. '"'
         elseif code == 167 then
             summary = tostring(add_id_pair(params, f.relay, tvb, 5))
