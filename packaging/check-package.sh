@@ -8,13 +8,16 @@
 #     appstreamcli validate,
 #   - the dissector sits in the folder where this host's Wireshark reads
 #     global Lua plugins.
-# Usage: check-package.sh BUILD_DIR VERSION PROGRAM...
+# Usage: check-package.sh BUILD_DIR CONFIG VERSION PROGRAM...
+#   CONFIG: the build configuration to package (RelWithDebInfo, Release...;
+#           what ctest -C names in a multi-configuration build)
 #   PROGRAM: every program the package must hold (quenzal, quenzal-cli)
 set -euo pipefail
 
 build="$(cd "$1" && pwd)"
-version="$2"
-shift 2
+config="$2"
+version="$3"
+shift 3
 programs=("$@")
 [ ${#programs[@]} -gt 0 ] || programs=(quenzal)
 fail() { echo "FAIL: $*" >&2; exit 1; }
@@ -27,7 +30,7 @@ work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 
 echo "== cpack -G DEB"
-(cd "$work" && cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/out") >"$work/cpack.log" 2>&1 \
+(cd "$work" && cpack -G DEB -C "$config" --config "$build/CPackConfig.cmake" -B "$work/out") >"$work/cpack.log" 2>&1 \
     || { cat "$work/cpack.log"; fail "cpack"; }
 deb="$(ls "$work"/out/*.deb)"
 [ "$(echo "$deb" | wc -l)" = 1 ] || fail "expected one package, got: $deb"
