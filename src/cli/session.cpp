@@ -146,13 +146,13 @@ ScanResult Session::scan(const ScanOptions &options)
     };
 
     QTimer stepper;
+    int k = 0; // WAN: addresses queried so far
     if (!options.wan) {
         sendLan(composeLanQuery(m_packet));
         sending = false;
         quiet.start();
     } else {
         // The window's pace: one address per 5 ms tick.
-        int k = 0;
         stepper.setTimerType(Qt::PreciseTimer);
         stepper.setInterval(5);
         QObject::connect(&stepper, &QTimer::timeout, &context, [&] {
