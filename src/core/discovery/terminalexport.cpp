@@ -36,6 +36,25 @@ const char *const Keys[TerminalListColumns] = { "id", "ip", "mask", "gateway", "
 void appendJsonString(QByteArray &out, const QString &text)
 {
     out += '"';
+    // Nearly every cell is plain ASCII: copied as it is, without a UTF-8
+    // conversion of its own.
+    bool plain = true;
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u >= 0x80 || u < 0x20 || u == '"' || u == '\\') {
+            plain = false;
+            break;
+        }
+    }
+    if (plain) {
+        const qsizetype at = out.size();
+        out.resize(at + text.size());
+        char *dst = out.data() + at;
+        for (const QChar c : text)
+            *dst++ = char(c.unicode());
+        out += '"';
+        return;
+    }
     const QByteArray utf8 = text.toUtf8();
     for (const char c : utf8) {
         const auto u = static_cast<unsigned char>(c);
