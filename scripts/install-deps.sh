@@ -5,7 +5,7 @@
 set -euo pipefail
 
 packages=(
-    build-essential cmake pkg-config
+    build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libqt6network6
     libsqlite3-dev sqlite3
     fonts-wqy-microhei          # CJK glyphs for the Chinese captions

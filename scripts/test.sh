@@ -3,7 +3,9 @@
 #   1. every test on a normal build,
 #   2. every test again on a build with AddressSanitizer and
 #      UndefinedBehaviorSanitizer,
-#   3. each libFuzzer target for a bounded time (QUENZAL_FUZZ_SECONDS, 60 s).
+#   3. the threaded tests on a ThreadSanitizer build,
+#   4. every test on a build made with the "Ninja Multi-Config" generator,
+#   5. each libFuzzer target for a bounded time (QUENZAL_FUZZ_SECONDS, 60 s).
 # Tests that open the tool's sockets run inside network namespaces they make
 # themselves (tests/netns/run-in-netns.sh), so this needs root.
 set -euo pipefail
@@ -16,16 +18,21 @@ summary=()
 total_passed=0
 total_failed=0
 
-run_suite() { # build-dir label cmake-args...
+# run_suite build-dir label cmake-args...
+# BUILD_ARGS (extra arguments of cmake --build, e.g. the targets) and
+# CTEST_ARGS (e.g. a label to run) narrow a suite.
+run_suite() {
     local dir="$1" label="$2"
     shift 2
     echo "=== ${label}: configure and build (${dir})"
     cmake -S . -B "$dir" "$@" >/dev/null
-    cmake --build "$dir" -j"$jobs"
+    # shellcheck disable=SC2086
+    cmake --build "$dir" -j"$jobs" ${BUILD_ARGS:-}
     echo "=== ${label}: tests"
     local log="$dir/ctest.log"
     set +e
-    (cd "$dir" && ctest --output-on-failure --timeout 600) 2>&1 | tee "$log"
+    # shellcheck disable=SC2086
+    (cd "$dir" && ctest --output-on-failure --timeout 600 ${CTEST_ARGS:-}) 2>&1 | tee "$log"
     local rc=${PIPESTATUS[0]}
     set -e
     local line
@@ -43,6 +50,13 @@ run_suite() { # build-dir label cmake-args...
 status=0
 run_suite build "normal build" -DCMAKE_BUILD_TYPE=RelWithDebInfo || status=1
 run_suite build-asan "ASan+UBSan build" -DCMAKE_BUILD_TYPE=Debug -DQUENZAL_SANITIZE=ON -DQUENZAL_BUILD_BENCH=OFF || status=1
+# The threaded tests and the programs they start; Qt itself is not
+# instrumented, so tsan.supp names what happens inside Qt's own locks.
+TSAN_OPTIONS="suppressions=$PWD/tests/tsan.supp halt_on_error=1 second_deadlock_stack=1" \
+BUILD_ARGS="--target quenzal_threaded_tests" CTEST_ARGS="-L threaded" \
+    run_suite build-tsan "TSan build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUENZAL_TSAN=ON -DQUENZAL_BUILD_BENCH=OFF || status=1
+CTEST_ARGS="-C Release" BUILD_ARGS="--config Release" \
+    run_suite build-multi "Ninja Multi-Config build" -G "Ninja Multi-Config" || status=1
 
 if [ -f fuzz/CMakeLists.txt ] && grep -q fuzz_targets fuzz/CMakeLists.txt; then
     echo "=== fuzzing: build (clang, libFuzzer)"

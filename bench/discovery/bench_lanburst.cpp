@@ -6,8 +6,8 @@
 //     sort by ID that the tick makes once replies stop;
 //   - the longest stall of the GUI thread (gap between two 5 ms ticks).
 // Usage: tests/netns/run-in-netns.sh build/bench/discovery/bench_lanburst [N ...]
-// QUENZAL_LIST_PER_ROW=1 measures the literal per-reply handling instead;
-// BENCH_BIG_BUFFER=1 gives it a large receive buffer as well.
+// QUENZAL_LIST_PER_ROW=1 measures the literal per-reply list handling
+// instead (on the same receive path).
 #include "app/toolforkx.h"
 #include "netnsrig.h"
 
@@ -92,11 +92,8 @@ Result run(int n, const QTemporaryDir &dir)
     window.show();
     Ui::ToolForKX *ui = window.form();
     QTreeWidget *list = ui->treeWidget;
-    if (qEnvironmentVariableIntValue("BENCH_BIG_BUFFER") == 1) {
-        // For the per-row baseline: the same kernel buffer the batched
-        // handling asks for, so that its cost shows apart from its losses.
-        window.lanSocket()->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 16 << 20);
-    }
+    std::printf("receive buffer: %d bytes (LAN socket), reader thread: %s\n",
+        window.transport()->status().lanReceiveBuffer, window.transport()->status().readerThread ? "yes" : "no");
     QElapsedTimer wait;
     wait.start();
     while (wait.elapsed() < 700) // the first tick sets the receive side up
@@ -190,8 +187,7 @@ int main(int argc, char *argv[])
         sizes = { 1000, 10000 };
     QTemporaryDir dir;
     const bool perRow = qEnvironmentVariableIntValue("QUENZAL_LIST_PER_ROW") == 1;
-    const bool bigBuffer = qEnvironmentVariableIntValue("BENCH_BIG_BUFFER") == 1;
-    const char *mode = perRow ? (bigBuffer ? "per-row+buf" : "per-row") : "batched";
+    const char *mode = perRow ? "per-row" : "batched";
     std::printf("%-11s %7s %15s %12s %14s %14s\n", "mode", "N", "rows/sent", "settled ms", "sorted-by-ID ms",
         "longest stall ms");
     for (int n : sizes) {

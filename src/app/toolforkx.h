@@ -19,10 +19,10 @@
 #include <memory>
 
 #include "core/transport/packets.h"
+#include "core/transport/udptransport.h"
 
 class QTimer;
 class QTreeWidgetItem;
-class QUdpSocket;
 
 namespace Ui {
 class ToolForKX;
@@ -41,8 +41,8 @@ public:
     const quenzal::SingleTerminalPacket &singleTerminalPacket() const { return m_one; }
     const quenzal::AllTerminalsPacket &allTerminalsPacket() const { return m_all; }
     QByteArray selectedTerminalAddress() const;
-    QUdpSocket *lanSocket() const { return m_lanSocket; }
-    QUdpSocket *wanSocket() const { return m_wanSocket; }
+    // The two sockets (LAN 12682, WAN 12685) and the replies they receive.
+    quenzal::UdpTransport *transport() const { return m_transport; }
     bool isWanMode() const;
 
 public Q_SLOTS:
@@ -141,8 +141,7 @@ private:
     std::unique_ptr<Ui::ToolForKX> ui;
 
     // transport
-    QUdpSocket *m_lanSocket = nullptr;
-    QUdpSocket *m_wanSocket = nullptr;
+    quenzal::UdpTransport *m_transport = nullptr;
     QHostAddress m_lanDestination;
     QHostAddress m_wanDestination;
     quenzal::SingleTerminalPacket m_one;
@@ -162,8 +161,8 @@ private:
     char m_scanAddress[32] = {};
 
     // --- terminal list and scan helpers (discovery) ---
-    // Turns status replies into rows (reader thread, duplicate index, column
-    // fitting); made on first use, once the sockets exist. A function-pointer
+    // Turns status replies into rows (duplicate index, column fitting); made
+    // on first use, once the sockets exist. A function-pointer
     // deleter, so this header needs no definition of the class.
     class TerminalListFeed &listFeed();
     std::unique_ptr<class TerminalListFeed, void (*)(class TerminalListFeed *)> m_listFeed{nullptr, nullptr};

@@ -59,7 +59,7 @@ int runRenumber(const RenumberOptions &o)
         header = QStringList { QStringLiteral("ID"), QStringLiteral("OLD MAC"), QStringLiteral("NEW MAC"),
             QStringLiteral("DESTINATION") };
         for (const MacRepair &r : planSharedMacs(rows)) {
-            writeResetById(packet, r.id);
+            writeFactoryReset(packet, r.id);
             packets.push_back(packet.bytes());
             to.push_back(parseAddressText(r.address));
             plan.push_back({ idText(r.id), r.oldMac, QStringLiteral("-> %1").arg(r.newMac),

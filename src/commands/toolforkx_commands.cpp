@@ -2,6 +2,7 @@
 #include "core/commands/logging.h"
 #include "app/toolforkx.h"
 #include "commands/commandsend.h"
+#include "core/transport/statusreply.h"
 
 #include <QMessageBox>
 #include <QTreeWidgetItem>
@@ -14,13 +15,9 @@ void ToolForKX::SendCommand(int mode, int code, quint8 *buffer, int len)
 {
     if (mode == 1) {
         qCDebug(lcCommands) << "TERMIANL_ONE ";
-        buffer[5] = quint8(code);
         SendToTarget(code, buffer, len);
     } else if (mode == 2) {
-        // The all-terminals frame starts with its own length.
-        for (int i = 0; i < 4; ++i)
-            buffer[i] = quint8(quint32(len) >> (8 * i));
-        buffer[4] = quint8(code);
+        frameZoneCommand(buffer, code, len);
         char *bytes = reinterpret_cast<char *>(buffer);
         if (!isWanMode()) {
             char group[] = "239.0.0.2";
@@ -31,7 +28,7 @@ void ToolForKX::SendCommand(int mode, int code, quint8 *buffer, int len)
         // each to the address its own status reply reported.
         const int rows = ui->treeWidget->topLevelItemCount();
         for (int row = 0; row < rows; ++row) {
-            QByteArray address = ui->treeWidget->topLevelItem(row)->text(1).toLocal8Bit();
+            QByteArray address = ui->treeWidget->topLevelItem(row)->text(ColIp).toLocal8Bit();
             WanPacketSend(bytes, len, address.data());
         }
     }
@@ -40,10 +37,7 @@ void ToolForKX::SendCommand(int mode, int code, quint8 *buffer, int len)
 void ToolForKX::SendToTarget(int code, quint8 *buffer, int len)
 {
     // An empty lineEdit_rebootid (nothing selected yet) addresses ID 0.
-    const IdPair target = idPair(fieldNumber(ui->lineEdit_rebootid->text()));
-    buffer[3] = target.high;
-    buffer[4] = target.low;
-    buffer[5] = quint8(code);
+    addressCommand(buffer, code, fieldNumber(ui->lineEdit_rebootid->text()));
     SendPacket(buffer, len);
 }
 

@@ -1,6 +1,7 @@
 // Scan and selection.
 #include "core/discovery/logging.h"
 #include "app/toolforkx.h"
+#include "core/commands/commandpackets.h"
 #include "core/discovery/scanrange.h"
 #include "core/discovery/selection.h"
 #include "core/transport/statusreply.h"
@@ -50,8 +51,7 @@ void highlight(std::initializer_list<QPushButton *> group, QPushButton *on)
 void ToolForKX::SoltSetScan()
 {
     ui->treeWidget->clear();
-    m_one[1] = SingleTerminalPacket::KindQuery;
-    m_one[6] = 0x01;
+    beginQuery(m_one);
     if (!isWanMode()) {
         SendPacket(m_one.data(), SingleTerminalPacket::Size);
     } else {
@@ -62,18 +62,17 @@ void ToolForKX::SoltSetScan()
         ui->progressBar->setMaximum(scanProgressMaximum(m_scanCount));
         qCDebug(lcDiscovery) << "WAN scan of" << m_scanCount << "addresses";
     }
-    m_one[1] = SingleTerminalPacket::KindCommand;
+    endQuery(m_one);
     m_sortCountdown = 5;
     m_replyCount = 0;
 }
 
 void ToolForKX::slotTimer()
 {
-    m_one[1] = SingleTerminalPacket::KindQuery;
-    m_one[6] = 0x01;
+    beginQuery(m_one);
     if (m_scanDone >= m_scanCount) {
         m_scanTimer->stop();
-        m_one[1] = SingleTerminalPacket::KindCommand;
+        endQuery(m_one);
         return;
     }
     // The fields are read afresh at every step: edits during a scan count.
@@ -82,12 +81,12 @@ void ToolForKX::slotTimer()
     const QByteArray address = scanStepAddress(f, m_scanDone).left(int(sizeof m_scanAddress) - 1);
     std::memset(m_scanAddress, 0, sizeof m_scanAddress);
     std::memcpy(m_scanAddress, address.constData(), size_t(address.size()));
-    WanPacketSend(reinterpret_cast<char *>(m_one.data()), 6, m_scanAddress);
+    WanPacketSend(reinterpret_cast<char *>(m_one.data()), WanQuerySize, m_scanAddress);
     ++m_scanDone;
     ui->progressBar->setValue(m_scanDone);
     ui->progressBar->setFormat(QString::fromLatin1(m_scanAddress));
     ui->progressBar->setAlignment(Qt::AlignRight | Qt::AlignHCenter | Qt::AlignVCenter);
-    m_one[1] = SingleTerminalPacket::KindCommand;
+    endQuery(m_one);
 }
 
 void ToolForKX::SoltSettest()

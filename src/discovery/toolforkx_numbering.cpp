@@ -108,8 +108,8 @@ void ToolForKX::SoltSetAutoMac()
             SendResetById(repair.id);
             return;
         }
-        // The bytes of SendResetById, sent to the row instead of the selection.
-        writeResetById(m_one, repair.id);
+        // The packet of SendResetById, sent to the row instead of the selection.
+        writeFactoryReset(m_one, repair.id);
         sendToRow(*this, m_one, repair.address);
     });
 }

@@ -7,7 +7,6 @@
 #include <QHeaderView>
 #include <QStyledItemDelegate>
 #include <QTreeWidget>
-#include <QUdpSocket>
 
 using namespace quenzal;
 
@@ -17,6 +16,8 @@ namespace {
 constexpr qint64 SliceMs = 8;
 // Quiet time after the last row before the columns are fitted.
 constexpr int FitDelayMs = 40;
+// Replies taken from the transport between two looks at the clock.
+constexpr int ChunkSize = 64;
 
 QTreeWidgetItem *itemOf(DuplicateIndex::Row row)
 {
@@ -111,13 +112,13 @@ TerminalListFeed::Mode TerminalListFeed::modeFromEnvironment()
     return qEnvironmentVariableIntValue("QUENZAL_LIST_PER_ROW") == 1 ? Mode::PerRow : Mode::Batched;
 }
 
-TerminalListFeed::TerminalListFeed(
-    QTreeWidget *list, QUdpSocket *lan, QUdpSocket *wan, std::function<void()> wake, Mode mode)
+TerminalListFeed::TerminalListFeed(QTreeWidget *list, UdpTransport *transport, std::function<void()> wake, Mode mode)
     : m_list(list)
-    , m_lan(lan)
-    , m_wan(wan)
+    , m_transport(transport)
     , m_wake(std::move(wake))
     , m_mode(mode)
+    , m_sliceMs(SliceMs)
+    , m_chunkSize(ChunkSize)
     , m_baseBrush(QColor(QStringLiteral("#CAFFF0")), Qt::SolidPattern)
     , m_flagBrush(QColor(QStringLiteral("#CAFFFF")), Qt::SolidPattern)
     , m_idBrush(QColor(0, 255, 255), Qt::SolidPattern)
@@ -145,9 +146,6 @@ TerminalListFeed::TerminalListFeed(
     if (m_mode == Mode::Batched) {
         m_delegate = new RememberingDelegate(m_list);
         m_list->setItemDelegate(m_delegate);
-        m_reader = std::make_unique<ReplyReader>(m_lan ? m_lan->socketDescriptor() : -1,
-            m_wan ? m_wan->socketDescriptor() : -1,
-            [this] { QMetaObject::invokeMethod(this, m_wake, Qt::QueuedConnection); });
     }
 }
 
@@ -183,36 +181,44 @@ void TerminalListFeed::colour(const std::array<std::vector<DuplicateIndex::Row>,
     }
 }
 
-TerminalListFeed::Taken TerminalListFeed::take(QObject *signaller, bool wanMode)
+TerminalListFeed::Taken TerminalListFeed::take(bool wanMode)
 {
-    return m_mode == Mode::PerRow ? takePerRow(signaller, wanMode) : takeBatched(wanMode);
+    m_continuePosted = false;
+    return m_mode == Mode::PerRow ? takePerRow(wanMode) : takeBatched(wanMode);
+}
+
+void TerminalListFeed::continueLater()
+{
+    if (m_continuePosted)
+        return;
+    m_continuePosted = true;
+    QMetaObject::invokeMethod(this, m_wake, Qt::QueuedConnection);
 }
 
 TerminalListFeed::Taken TerminalListFeed::takeBatched(bool wanMode)
 {
-    m_continuePosted = false;
-    m_reader->takeAll(m_pending);
     Taken taken;
-    if (m_pending.empty())
-        return taken;
-
     QElapsedTimer clock;
     clock.start();
     QList<QTreeWidgetItem *> batch;
-    while (!m_pending.empty()) {
-        if ((taken.datagrams & 63) == 63 && clock.elapsed() >= SliceMs)
-            break;
-        const ReplyReader::Datagram d = std::move(m_pending.front());
-        m_pending.pop_front();
-        ++taken.datagrams;
-        // Only the socket of the current mode gives rows.
-        if ((d.source == ReplyReader::Wan) != wanMode || !isStatusReply(d.data))
-            continue;
-        const StatusRow row = decodeStatusReply(d.data);
-        QTreeWidgetItem *item = makeItem(row);
-        colour(m_index.add(item, { row.texts[ColId], row.texts[ColIp], row.texts[ColMac] }));
-        batch.append(item);
-    }
+    bool more = false;
+    do {
+        m_chunk.clear();
+        int ignored = 0;
+        const int got = m_transport->take(m_chunk, m_chunkSize, &ignored);
+        taken.datagrams += got + ignored;
+        for (const UdpTransport::Datagram &d : m_chunk) {
+            // Only the socket of the current mode gives rows.
+            if ((d.source == UdpTransport::Wan) != wanMode)
+                continue;
+            const StatusRow row = decodeStatusReply(d.data);
+            QTreeWidgetItem *item = makeItem(row);
+            colour(m_index.add(item, { row.texts[ColId], row.texts[ColIp], row.texts[ColMac] }));
+            batch.append(item);
+        }
+        more = got == m_chunkSize;
+    } while (more && clock.elapsed() < m_sliceMs);
+    m_chunk.clear();
 
     if (!batch.isEmpty()) {
         beginBurst();
@@ -224,32 +230,31 @@ TerminalListFeed::Taken TerminalListFeed::takeBatched(bool wanMode)
         m_list->header()->setSortIndicatorShown(true);
         taken.rows = int(batch.size());
     }
-    if (!m_pending.empty() && !m_continuePosted) {
-        // More than a slice arrived: give the event loop a turn (paint,
-        // clicks, timers) and go on.
-        m_continuePosted = true;
-        QMetaObject::invokeMethod(this, m_wake, Qt::QueuedConnection);
-    }
-    qCDebug(lcTransport) << "took" << taken.datagrams << "datagrams," << taken.rows << "rows in" << clock.elapsed()
-                         << "ms," << m_pending.size() << "waiting";
+    // More than a slice arrived: give the event loop a turn (paint, clicks,
+    // timers) and go on.
+    if (more)
+        continueLater();
+    if (taken.datagrams > 0)
+        qCDebug(lcTransport) << "took" << taken.datagrams << "datagrams," << taken.rows << "rows in"
+                             << clock.elapsed() << "ms," << m_transport->queued() << "waiting";
     return taken;
 }
 
-// The per-reply rules taken literally: one datagram per notification, from
-// the socket that signalled; three searches of the whole list; the columns
-// refitted after every row.
-TerminalListFeed::Taken TerminalListFeed::takePerRow(QObject *signaller, bool wanMode)
+// The per-reply rules taken literally: one datagram per event-loop turn;
+// three searches of the whole list; the columns refitted after every row.
+TerminalListFeed::Taken TerminalListFeed::takePerRow(bool wanMode)
 {
     Taken taken;
-    auto *socket = qobject_cast<QUdpSocket *>(signaller);
-    if (!socket || (socket != m_lan && socket != m_wan))
+    m_chunk.clear();
+    int ignored = 0;
+    const int got = m_transport->take(m_chunk, 1, &ignored);
+    taken.datagrams = got + ignored;
+    if (m_transport->queued() > 0)
+        continueLater();
+    if (got == 0 || (m_chunk.front().source == UdpTransport::Wan) != wanMode)
         return taken;
-    char buffer[2048] = {};
-    const qint64 got = socket->readDatagram(buffer, StatusReplyReadLimit);
-    taken.datagrams = 1;
-    if ((socket == m_wan) != wanMode || !isStatusReply(buffer, qMax<qint64>(got, 0)))
-        return taken;
-    const StatusRow row = decodeStatusReply(buffer, qMax<qint64>(got, 0));
+    const StatusRow row = decodeStatusReply(m_chunk.front().data);
+    m_chunk.clear();
     QTreeWidgetItem *item = makeItem(row);
     m_list->addTopLevelItem(item);
     m_list->header()->setSortIndicatorShown(true);
@@ -264,6 +269,12 @@ TerminalListFeed::Taken TerminalListFeed::takePerRow(QObject *signaller, bool wa
     m_list->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     taken.rows = 1;
     return taken;
+}
+
+void TerminalListFeed::setSliceLimits(qint64 ms, int chunk)
+{
+    m_sliceMs = ms;
+    m_chunkSize = qMax(1, chunk);
 }
 
 void TerminalListFeed::beginBurst()
@@ -283,7 +294,7 @@ void TerminalListFeed::beginBurst()
 
 void TerminalListFeed::fitColumns()
 {
-    if (!m_pending.empty()) {
+    if (m_transport->queued() > 0) {
         m_fitTimer.start();
         return;
     }
@@ -293,12 +304,12 @@ void TerminalListFeed::fitColumns()
 
 bool TerminalListFeed::busy() const
 {
-    return !m_pending.empty() || m_fitPending;
+    return m_transport->queued() > 0 || m_fitPending;
 }
 
 void TerminalListFeed::settle()
 {
-    if (m_fitPending && m_pending.empty()) {
+    if (m_fitPending && m_transport->queued() == 0) {
         m_fitTimer.stop();
         fitColumns();
     }

@@ -8,7 +8,8 @@
 // per datagram (search the whole list three times, refit 32 columns over the
 // rows, one datagram per event-loop turn) a burst of 10,000 replies takes
 // minutes and loses most of them. So:
-//   - ReplyReader drains both sockets on its own thread into a queue;
+//   - UdpTransport drains both sockets on its own thread into a bounded
+//     queue;
 //   - the GUI thread takes the queue in slices of a few milliseconds, so it
 //     keeps painting and answering clicks, and adds each slice to the list at
 //     once (one insertion, one pending sort of the list's own sorting);
@@ -27,8 +28,8 @@
 // variable QUENZAL_LIST_PER_ROW=1 selects it.
 
 #include "core/discovery/duplicateindex.h"
-#include "core/transport/replyreader.h"
 #include "core/transport/statusreply.h"
+#include "core/transport/udptransport.h"
 
 #include <QBrush>
 #include <QObject>
@@ -41,7 +42,6 @@
 class QTreeWidget;
 class RememberingDelegate;
 class QTreeWidgetItem;
-class QUdpSocket;
 
 class TerminalListFeed : public QObject
 {
@@ -50,7 +50,7 @@ public:
 
     // wake is called (on the GUI thread) whenever there is something to
     // take; the window runs its receive slot from it.
-    TerminalListFeed(QTreeWidget *list, QUdpSocket *lan, QUdpSocket *wan, std::function<void()> wake,
+    TerminalListFeed(QTreeWidget *list, quenzal::UdpTransport *transport, std::function<void()> wake,
         Mode mode = modeFromEnvironment());
     ~TerminalListFeed() override;
 
@@ -62,9 +62,13 @@ public:
         int datagrams = 0; // datagrams handled, rows or not
         int rows = 0; // rows appended
     };
-    // Handles what has arrived. `signaller` is the socket whose notification
-    // runs this (nullptr when the reader woke us).
-    Taken take(QObject *signaller, bool wanMode);
+    // Handles what has arrived: a slice of a few milliseconds (Batched) or
+    // one datagram (PerRow); the rest follows after the event loop had a turn.
+    Taken take(bool wanMode);
+
+    // The work of one slice: chunks of `chunk` replies until `ms` have
+    // passed (at least one chunk per slice).
+    void setSliceLimits(qint64 ms, int chunk);
 
     // True while rows are queued or the columns still wait for fitting.
     bool busy() const;
@@ -79,22 +83,23 @@ private:
     QTreeWidgetItem *makeItem(const quenzal::StatusRow &row) const;
     void colour(const std::array<std::vector<quenzal::DuplicateIndex::Row>, quenzal::DuplicateIndex::Keys> &marks);
     Taken takeBatched(bool wanMode);
-    Taken takePerRow(QObject *signaller, bool wanMode);
+    Taken takePerRow(bool wanMode);
+    void continueLater();
     void beginBurst();
     void fitColumns();
 
     QTreeWidget *m_list;
-    QUdpSocket *m_lan;
-    QUdpSocket *m_wan;
+    quenzal::UdpTransport *m_transport;
     std::function<void()> m_wake;
     Mode m_mode;
     quenzal::DuplicateIndex m_index;
-    std::unique_ptr<quenzal::ReplyReader> m_reader;
-    std::deque<quenzal::ReplyReader::Datagram> m_pending;
+    std::deque<quenzal::UdpTransport::Datagram> m_chunk;
     RememberingDelegate *m_delegate = nullptr; // owned by the list
     QTimer m_fitTimer;
     bool m_fitPending = false;
     bool m_continuePosted = false;
+    qint64 m_sliceMs;
+    int m_chunkSize;
     const QBrush m_baseBrush;
     const QBrush m_flagBrush;
     const QBrush m_idBrush;

@@ -5,25 +5,24 @@
 
 #include <QHeaderView>
 #include <QTreeWidgetItem>
-#include <QUdpSocket>
 
 #include "ui_toolforkx.h"
 
 TerminalListFeed &ToolForKX::listFeed()
 {
     if (!m_listFeed) {
-        auto *feed = new TerminalListFeed(ui->treeWidget, m_lanSocket, m_wanSocket, [this] { recv_slot(); });
+        auto *feed = new TerminalListFeed(ui->treeWidget, m_transport, [this] { recv_slot(); });
         m_listFeed = decltype(m_listFeed)(feed, [](TerminalListFeed *f) { delete f; });
     }
     return *m_listFeed;
 }
 
-// Runs for a readyRead of either socket and whenever the reply reader has
-// queued datagrams. Replies from the socket of the inactive mode give no
-// row; every datagram, row or not, restarts the sort countdown.
+// Runs whenever the transport has received datagrams. Replies from the
+// socket of the inactive mode give no row; every datagram, row or not,
+// restarts the sort countdown.
 void ToolForKX::recv_slot()
 {
-    const TerminalListFeed::Taken taken = listFeed().take(sender(), isWanMode());
+    const TerminalListFeed::Taken taken = listFeed().take(isWanMode());
     if (taken.datagrams > 0)
         m_sortCountdown = 3;
     if (taken.rows > 0) {

@@ -1,9 +1,8 @@
 // Network set-up and the send operations of the main window.
 #include "core/transport/logging.h"
 #include "app/toolforkx.h"
+#include "core/commands/commandpackets.h"
 #include "core/transport/localaddress.h"
-
-#include <QUdpSocket>
 
 #include "ui_toolforkx.h"
 
@@ -26,20 +25,13 @@ void ToolForKX::setupNetwork()
 
     m_one.writeStartupBytes();
 
-    m_wanSocket = new QUdpSocket(this);
-    if (!m_wanSocket->bind(QHostAddress::AnyIPv4, WanPort, QUdpSocket::ReuseAddressHint))
-        qCWarning(lcTransport) << "WAN socket: bind to port" << WanPort << "failed:" << m_wanSocket->errorString();
+    // Both sockets are bound (WAN first, then LAN) and the group joined by
+    // the transport; every failure is logged there.
+    m_transport = new UdpTransport(this);
+    m_transport->open(UdpTransport::Config());
     m_wanDestination = parseAddressText(ui->lineEdit_LocalIP->text());
-    connect(m_wanSocket, &QUdpSocket::readyRead, this, &ToolForKX::recv_slot);
-
-    m_lanSocket = new QUdpSocket(this);
     m_lanDestination = QHostAddress(QLatin1String(MulticastGroup));
-    if (!m_lanSocket->bind(QHostAddress::AnyIPv4, LanPort, QUdpSocket::ReuseAddressHint))
-        qCWarning(lcTransport) << "LAN socket: bind to port" << LanPort << "failed:" << m_lanSocket->errorString();
-    m_lanSocket->setSocketOption(QAbstractSocket::MulticastLoopbackOption, 0);
-    if (!m_lanSocket->joinMulticastGroup(m_lanDestination))
-        qCWarning(lcTransport) << "LAN socket: join of" << MulticastGroup << "failed:" << m_lanSocket->errorString();
-    connect(m_lanSocket, &QUdpSocket::readyRead, this, &ToolForKX::recv_slot);
+    connect(m_transport, &UdpTransport::datagramsReady, this, &ToolForKX::recv_slot);
 }
 
 void ToolForKX::LanPacketSend(char *szBuff, int len, char *ip)
@@ -47,7 +39,7 @@ void ToolForKX::LanPacketSend(char *szBuff, int len, char *ip)
     m_lanDestination = parseAddressText(QByteArray(ip));
     if (m_lanDestination.isNull() || len <= 0)
         return;
-    m_lanSocket->writeDatagram(szBuff, len, m_lanDestination, LanPort);
+    m_transport->send(UdpTransport::Lan, szBuff, len, m_lanDestination, LanPort);
 }
 
 void ToolForKX::WanPacketSend(char *szBuff, int len, char *ip)
@@ -57,7 +49,7 @@ void ToolForKX::WanPacketSend(char *szBuff, int len, char *ip)
     m_wanDestination = parseAddressText(QByteArray(ip));
     if (m_wanDestination.isNull() || len <= 0)
         return;
-    m_wanSocket->writeDatagram(szBuff, len, m_wanDestination, WanPort);
+    m_transport->send(UdpTransport::Wan, szBuff, len, m_wanDestination, WanPort);
 }
 
 void ToolForKX::SendPacket(const quint8 *data, int len)
@@ -73,8 +65,6 @@ void ToolForKX::SendPacket(const quint8 *data, int len)
 
 void ToolForKX::SendResetById(int id)
 {
-    m_one.setIdPair(3, id);
-    m_one[5] = 177;
-    m_one[6] = 1;
+    writeFactoryReset(m_one, id);
     SendPacket(m_one.data(), SingleTerminalPacket::Size);
 }

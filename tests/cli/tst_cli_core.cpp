@@ -5,6 +5,7 @@
 #include <QtTest>
 
 #include "cli/cliargs.h"
+#include "cli/session.h"
 #include "core/commands/commandpackets.h"
 #include "core/discovery/numbering.h"
 #include "core/discovery/reconcile.h"
@@ -185,7 +186,7 @@ private Q_SLOTS:
         writeIdChange(p, 2, 5, s("02:00:00:00:00:0A"));
         QCOMPARE(p.bytes().toHex(' '),
             QByteArray("aa 01 f2 01 03 b2 02 00 00 00 00 0a 01 06 00 dd 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 dd"));
-        writeResetById(p, 5);
+        writeFactoryReset(p, 5);
         QCOMPARE(p.bytes().left(7).toHex(' '), QByteArray("aa 01 f2 01 06 b1 01"));
     }
 
@@ -213,8 +214,8 @@ private Q_SLOTS:
     {
         SingleTerminalPacket p;
         p.writeStartupBytes();
-        QCOMPARE(composeWanQuery(p).toHex(' '), QByteArray("aa 02 f2 00 00 00"));
-        const QByteArray lan = composeLanQuery(p);
+        QCOMPARE(cli::wanQuery(p).toHex(' '), QByteArray("aa 02 f2 00 00 00"));
+        const QByteArray lan = cli::lanQuery(p);
         QCOMPARE(lan.size(), 32);
         QCOMPARE(quint8(lan[1]), quint8(0x02));
         QCOMPARE(quint8(lan[6]), quint8(0x01));

@@ -39,6 +39,63 @@ private Q_SLOTS:
         QCOMPARE(isStatusReply(datagram), isReply);
     }
 
+    // Datagrams written out byte by byte from the reply layout, independent
+    // of the simulator's builder, with the row the list must show.
+    void hexFixtures_data()
+    {
+        QTest::addColumn<QByteArray>("datagram");
+        QTest::addColumn<QStringList>("texts");
+        QTest::newRow("every field set")
+            << QByteArray::fromHex("aafd00" // lead, kind, unread
+                                   "012c" // ID 300
+                                   "0a" "03" "01" // volume, type, DHCP on
+                                   "0000" "01" "00" // unread, link connected, unread
+                                   "0221" // firmware 545
+                                   "c0a8010a" "c0a80101" "ffffff00" "c0a80102" // IP, gateway, mask, server
+                                   "021a2b3c4d5e" // MAC
+                                   "ef000005" // capture address
+                                   "0065" "bb" // host 1, WAN mode
+                                   "4b582d32303000000000000000000000" // "KX-200", 16 bytes
+                                   "07" "14" "3e80" "1f40" "01" "01" "00" // gain, delay, rates, auto, amp, unread
+                                   "02" "01" "09" // external audio, mic mode, group
+                                   "00000000000000000000000000000000" // 71 to 86
+                                   "aa" "03" "00" // font state, boot, unread
+                                   "0066" "0067" "0a000001" "0000" // hosts 2 and 3, second server, unread
+                                   "00" "0c") // ring closed, maximum volume 12
+            << QStringList { QStringLiteral("300"), QStringLiteral("192.168.001.010"), QStringLiteral("255.255.255.000"),
+                   QStringLiteral("192.168.001.001"), QStringLiteral("02:1A:2B:3C:4D:5E"),
+                   QStringLiteral("192.168.001.002"), QStringLiteral("Yes--"), QStringLiteral("Yes--"),
+                   QStringLiteral("10"), QStringLiteral("---WAN"), QStringLiteral("545"), QStringLiteral("3"),
+                   QStringLiteral("unknow"), QStringLiteral("ON"), QStringLiteral("101"), QStringLiteral("102"),
+                   QStringLiteral("103"), QStringLiteral("KX-200"), QStringLiteral("7"), QStringLiteral("20"),
+                   QStringLiteral("16000"), QStringLiteral("8000"), QStringLiteral("Automatic"),
+                   QStringLiteral("239.000.000.005"), QStringLiteral("2"), QStringLiteral("1"), QStringLiteral("9"),
+                   QStringLiteral("010.000.000.001"), QStringLiteral("aa"), QStringLiteral("3"),
+                   QStringLiteral("CLOSE"), QStringLiteral("12") };
+        QTest::newRow("six bytes, the rest counts as zero")
+            << QByteArray::fromHex("aafd000007ff")
+            << QStringList { QStringLiteral("007"), QStringLiteral("000.000.000.000"), QStringLiteral("000.000.000.000"),
+                   QStringLiteral("000.000.000.000"), QStringLiteral("00:00:00:00:00:00"),
+                   QStringLiteral("000.000.000.000"), QStringLiteral("---No"), QStringLiteral("---No"),
+                   QStringLiteral("255"), QStringLiteral("LAN---"), QStringLiteral("0"), QStringLiteral("0"),
+                   QStringLiteral("unknow"), QStringLiteral("OFF"), QStringLiteral("0"), QStringLiteral("0"),
+                   QStringLiteral("0"), QString(), QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0"),
+                   QStringLiteral("0"), QStringLiteral("Manual"), QStringLiteral("000.000.000.000"),
+                   QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("000.000.000.000"),
+                   QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("OPEN"), QStringLiteral("0") };
+    }
+    void hexFixtures()
+    {
+        QFETCH(QByteArray, datagram);
+        QFETCH(QStringList, texts);
+        QVERIFY(isStatusReply(datagram));
+        const StatusRow row = decodeStatusReply(datagram);
+        QCOMPARE(texts.size(), TerminalListColumns);
+        for (int c = 0; c < TerminalListColumns; ++c)
+            QVERIFY2(row.texts[size_t(c)] == texts[c],
+                qPrintable(QStringLiteral("column %1: %2 instead of %3").arg(c).arg(row.texts[size_t(c)], texts[c])));
+    }
+
     void zeroReply()
     {
         const StatusRow row = decodeStatusReply(reply());

@@ -78,11 +78,14 @@ private Q_SLOTS:
         QCOMPARE(window.allTerminalsPacket().bytes(), QByteArray(64, '\0'));
         QVERIFY(window.selectedTerminalAddress().isEmpty());
 
-        QCOMPARE(window.lanSocket()->state(), QAbstractSocket::BoundState);
-        QCOMPARE(window.lanSocket()->localPort(), LanPort);
-        QCOMPARE(window.wanSocket()->state(), QAbstractSocket::BoundState);
-        QCOMPARE(window.wanSocket()->localPort(), WanPort);
-        QCOMPARE(window.lanSocket()->socketOption(QAbstractSocket::MulticastLoopbackOption).toInt(), 0);
+        quenzal::UdpTransport *transport = window.transport();
+        QCOMPARE(transport->state(quenzal::UdpTransport::Lan), QAbstractSocket::BoundState);
+        QCOMPARE(transport->localPort(quenzal::UdpTransport::Lan), LanPort);
+        QCOMPARE(transport->state(quenzal::UdpTransport::Wan), QAbstractSocket::BoundState);
+        QCOMPARE(transport->localPort(quenzal::UdpTransport::Wan), WanPort);
+        QCOMPARE(transport->socketOption(quenzal::UdpTransport::Lan, QAbstractSocket::MulticastLoopbackOption).toInt(), 0);
+        QVERIFY(transport->status().joined);
+        QVERIFY(transport->status().readerThread);
     }
 
     void severalAddressesKeepTheLast()
@@ -173,7 +176,7 @@ private Q_SLOTS:
         QVERIFY(!probe.next().isEmpty()); // it did go out
         QTest::qWait(300);
         QVERIFY(!listener.hasPendingDatagrams());
-        QVERIFY(!window.lanSocket()->hasPendingDatagrams());
+        QCOMPARE(window.transport()->queued(), 0);
         QCOMPARE(window.form()->treeWidget->topLevelItemCount(), 0);
     }
 

@@ -218,25 +218,41 @@ void afterTerminalCommand(SingleTerminalPacket &p, TerminalCommand command)
 
 void addressCommand(SingleTerminalPacket &p, int code, const QString &targetIdText)
 {
-    p.setIdPair(3, fieldNumber(targetIdText));
-    p[5] = low8(code);
+    addressCommand(p.data(), code, fieldNumber(targetIdText));
 }
 
-void writeIdChange(SingleTerminalPacket &p, int oldId, int newId, const QString &macText)
+void addressCommand(quint8 *packet, int code, int targetId)
 {
-    p.setIdPair(3, oldId);
-    p[5] = 178;
-    const Mac mac = parseMacText(macText);
+    const IdPair target = idPair(targetId);
+    packet[3] = target.high;
+    packet[4] = target.low;
+    packet[5] = low8(code);
+}
+
+void beginQuery(SingleTerminalPacket &p)
+{
+    p[1] = SingleTerminalPacket::KindQuery;
+    p[6] = 0x01;
+}
+
+void endQuery(SingleTerminalPacket &p)
+{
+    p[1] = SingleTerminalPacket::KindCommand;
+}
+
+void writeFactoryReset(SingleTerminalPacket &p, int targetId)
+{
+    writeTerminalCommand(p, TerminalCommand::FactoryReset, {});
+    addressCommand(p.data(), 177, targetId);
+}
+
+void writeIdChange(SingleTerminalPacket &p, int oldId, int newId, const QString &mac)
+{
+    addressCommand(p.data(), 178, oldId);
+    const Mac bytes = parseMacText(mac);
     for (int i = 0; i < 6; ++i)
-        p[6 + i] = mac[size_t(i)];
+        p[6 + i] = bytes[size_t(i)];
     p.setIdPair(12, newId);
-}
-
-void writeResetById(SingleTerminalPacket &p, int id)
-{
-    p.setIdPair(3, id);
-    p[5] = 177;
-    p[6] = 1;
 }
 
 bool isArmedCommand(TerminalCommand command)
@@ -294,8 +310,14 @@ Encoded writeZoneCommand(AllTerminalsPacket &p, ZoneCommand command, const QStri
 
 void frameZoneCommand(AllTerminalsPacket &p, int code, int length)
 {
-    p.setLength(quint32(length));
-    p[4] = low8(code);
+    frameZoneCommand(p.data(), code, length);
+}
+
+void frameZoneCommand(quint8 *packet, int code, int length)
+{
+    for (int i = 0; i < 4; ++i)
+        packet[i] = quint8(quint32(length) >> (8 * i));
+    packet[4] = low8(code);
 }
 
 QByteArray composeTerminalCommand(SingleTerminalPacket &p, TerminalCommand command, const QStringList &fields,

@@ -95,14 +95,32 @@ Encoded writeTerminalCommand(SingleTerminalPacket &packet, TerminalCommand comma
 void afterTerminalCommand(SingleTerminalPacket &packet, TerminalCommand command);
 
 // Target ID pair (from the text of lineEdit_rebootid) into bytes 3 and 4 and
-// the code into byte 5.
+// the code into byte 5. The raw form works on the first 32 bytes at `packet`.
 void addressCommand(SingleTerminalPacket &packet, int code, const QString &targetIdText);
+void addressCommand(quint8 *packet, int code, int targetId);
 
 // Parameter bytes of a zone-wide command, from the text of its one field.
 Encoded writeZoneCommand(AllTerminalsPacket &packet, ZoneCommand command, const QString &field);
 
-// Length (little-endian) into bytes 0 to 3 and the code into byte 4.
+// Length (little-endian) into bytes 0 to 3 and the code into byte 4. The
+// raw form works on the first 5 bytes at `packet`.
 void frameZoneCommand(AllTerminalsPacket &packet, int code, int length);
+void frameZoneCommand(quint8 *packet, int code, int length);
+
+// The scan query is the single-terminal packet itself with packet kind 0x02
+// and byte 6 = 1: all 32 bytes to the group on the LAN, the first 6 bytes to
+// each address over the WAN. endQuery() puts the kind back to 0x01; byte 6
+// keeps the 1 for whatever command goes next.
+inline constexpr int WanQuerySize = 6;
+void beginQuery(SingleTerminalPacket &packet);
+void endQuery(SingleTerminalPacket &packet);
+
+// Factory reset (code 177) of the terminal with the given ID.
+void writeFactoryReset(SingleTerminalPacket &packet, int targetId);
+
+// ID change (code 178): the terminal with `oldId` and the MAC text `mac`
+// (as the list shows it) takes `newId`.
+void writeIdChange(SingleTerminalPacket &packet, int oldId, int newId, const QString &mac);
 
 // A MAC field read as the C format "%X" reads it: leading blanks, an optional
 // sign and "0x" prefix, then hexadecimal digits up to the first other
@@ -116,15 +134,6 @@ quint8 hexFieldByte(const QByteArray &text);
 QByteArray composeTerminalCommand(SingleTerminalPacket &packet, TerminalCommand command, const QStringList &fields,
     const QString &targetIdText, bool armed = true);
 QByteArray composeZoneCommand(AllTerminalsPacket &packet, ZoneCommand command, const QString &field);
-
-// The ID change of the automatic numbering (code 178): the old ID pair in
-// bytes 3 and 4, the six bytes of the MAC text (as the list writes it; fields
-// that do not parse give 0) in bytes 6 to 11, the new ID pair in 12 and 13.
-void writeIdChange(SingleTerminalPacket &packet, int oldId, int newId, const QString &macText);
-
-// The factory reset by ID (code 177) of the MAC repair: the ID pair in bytes
-// 3 and 4, 177 in byte 5, 1 in byte 6.
-void writeResetById(SingleTerminalPacket &packet, int id);
 
 // True for the commands that need their check box ticked.
 bool isArmedCommand(TerminalCommand command);

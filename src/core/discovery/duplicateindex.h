@@ -15,6 +15,8 @@
 // rewrite IDs and MACs): rename() keeps the index in step, and, like a
 // rewrite of the cell, it colours nothing.
 
+#include "core/transport/statusreply.h"
+
 #include <QHash>
 #include <QString>
 
@@ -29,7 +31,7 @@ public:
     using Row = const void *;
     // The three marked columns of the list, in this order: ID, IP, MAC.
     static constexpr int Keys = 3;
-    static constexpr std::array<int, Keys> ListColumns { 0, 1, 4 };
+    static constexpr std::array<int, Keys> ListColumns { ColId, ColIp, ColMac };
     // Index of a list column among the keys, or -1 when it is not marked.
     static int keyOfColumn(int listColumn);
 

@@ -27,13 +27,8 @@ int highestId(const TerminalRows &rows)
 {
     int highest = 0;
     for (int r = 0; r < rows.count(); ++r)
-        highest = qMax(highest, fieldNumber(rows.text(r, IdColumn)));
+        highest = qMax(highest, fieldNumber(rows.text(r, ColId)));
     return highest;
-}
-
-QString idText(int id)
-{
-    return QString::asprintf("%03d", id);
 }
 
 } // namespace
@@ -85,9 +80,9 @@ void assignSharedIds(TerminalRows &rows, int startNumber, const std::function<vo
     // since the last sort: the sort is stable, so a sorted list stays as it is.
     bool sorted = false;
     for (int i = 0; i < rows.count(); ++i) {
-        const QString id = rows.text(i, IdColumn);
-        const QString mac = rows.text(i, MacColumn);
-        const int found = rows.countExact(IdColumn, id);
+        const QString id = rows.text(i, ColId);
+        const QString mac = rows.text(i, ColMac);
+        const int found = rows.countExact(ColId, id);
         qCDebug(lcDiscovery) << "Find=" << i << "ID=" << id << "Mac=" << mac;
         if (found > 1) {
             int newId;
@@ -96,51 +91,51 @@ void assignSharedIds(TerminalRows &rows, int startNumber, const std::function<vo
             } else if (!sorted) {
                 // The list is still in the order the user left it: one above
                 // the ID of the row shown last.
-                newId = fieldNumber(rows.text(rows.count() - 1, IdColumn)) + 1;
+                newId = fieldNumber(rows.text(rows.count() - 1, ColId)) + 1;
             } else {
                 newId = highestId(rows) + 1;
             }
             const QString newText = idText(newId);
-            send(IdChange { fieldNumber(id), fieldNumber(newText), mac, rows.text(i, AddressColumn) });
+            send(IdChange { fieldNumber(id), fieldNumber(newText), mac, rows.text(i, ColIp) });
             if (startNumber > 0)
                 ++running;
-            rows.setText(i, IdColumn, newText);
+            rows.setText(i, ColId, newText);
             i = 0;
             sorted = false;
         }
         if (!sorted) {
-            rows.sortBy(IdColumn);
+            rows.sortBy(ColId);
             sorted = true;
         }
     }
-    rows.sortBy(IdColumn);
+    rows.sortBy(ColId);
 }
 
 void repairSharedMacs(TerminalRows &rows, const std::function<void(const MacRepair &)> &reset)
 {
     const int last = rows.count() - 1;
-    rows.sortBy(MacColumn);
+    rows.sortBy(ColMac);
     bool sorted = true;
     for (int i = 0; i < rows.count(); ++i) {
-        const QString mac = rows.text(i, MacColumn);
-        const int found = rows.countExact(MacColumn, mac);
+        const QString mac = rows.text(i, ColMac);
+        const int found = rows.countExact(ColMac, mac);
         qCDebug(lcDiscovery) << "Find[" << i << "]";
         if (found > 1) {
             // One step above the highest MAC. Past the wrap of the fifth byte,
             // or after an unreadable highest MAC, that step can land on a MAC
             // the list already holds, and taking it would renumber the same
             // rows for ever: step on to the next free one instead.
-            Mac next = nextMac(parseMacText(rows.text(last, MacColumn)));
-            for (int step = 0; step < 255 * 256 && rows.countExact(MacColumn, formatMac(next)) > 0; ++step)
+            Mac next = nextMac(parseMacText(rows.text(last, ColMac)));
+            for (int step = 0; step < 255 * 256 && rows.countExact(ColMac, formatMac(next)) > 0; ++step)
                 next = nextMac(next);
             const QString newMac = formatMac(next);
-            reset(MacRepair { fieldNumber(rows.text(i, IdColumn)), mac, newMac, rows.text(i, AddressColumn) });
-            rows.setText(i, MacColumn, newMac);
+            reset(MacRepair { fieldNumber(rows.text(i, ColId)), mac, newMac, rows.text(i, ColIp) });
+            rows.setText(i, ColMac, newMac);
             i = 0;
             sorted = false;
         }
         if (!sorted) {
-            rows.sortBy(MacColumn);
+            rows.sortBy(ColMac);
             sorted = true;
         }
     }

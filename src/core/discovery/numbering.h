@@ -19,11 +19,6 @@
 
 namespace quenzal {
 
-// Columns of the terminal list that the passes use.
-inline constexpr int IdColumn = 0;
-inline constexpr int AddressColumn = 1;
-inline constexpr int MacColumn = 4;
-
 class TerminalRows
 {
 public:

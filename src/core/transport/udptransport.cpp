@@ -32,7 +32,7 @@ public:
     {
         UdpTransport::Status status;
         m_group = config.group;
-        for (int i = 0; i < 2; ++i) {
+        for (int i : { UdpTransport::Wan, UdpTransport::Lan }) {
             auto *socket = new QUdpSocket(this);
             m_sockets[i] = socket;
             const auto which = UdpTransport::Socket(i);
@@ -110,8 +110,9 @@ public:
     QUdpSocket *socket(UdpTransport::Socket which) const { return m_sockets[which]; }
 
 private:
-    // Reads a bounded run of datagrams, hands the replies over and comes
-    // back for the rest after the event loop had a turn.
+    // Reads a bounded run of datagrams and hands the replies over; the rest
+    // comes with the next readyRead(), after the other socket and waiting
+    // sends had their turn.
     void drain(UdpTransport::Socket which)
     {
         QUdpSocket *socket = m_sockets[which];
@@ -130,8 +131,8 @@ private:
         }
         if (n > 0)
             m_owner->enqueue(batch, ignored);
-        if (n == ReadRun && socket->hasPendingDatagrams())
-            QMetaObject::invokeMethod(this, [this, which] { drain(which); }, Qt::QueuedConnection);
+        // Whatever is left wakes the socket notifier again at once; reading
+        // it from anywhere but readyRead() would leave the notifier off.
     }
 
     UdpTransport *m_owner;
