@@ -347,6 +347,7 @@ Command parseSet(const QStringList &rest)
     const QStringList pos = sp.parser.positionalArguments();
     if (pos.size() != 2)
         return invalid(QStringLiteral("set: expected FIELD VALUE, got %1 argument(s)").arg(pos.size()));
+    o.fieldName = pos.at(0);
     if (!readSetValue(&o, pos.at(0), pos.at(1), &error))
         return invalid(QStringLiteral("set: ") + error);
     o.verify = !sp.parser.isSet(noVerify);
