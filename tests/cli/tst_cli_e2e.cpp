@@ -211,6 +211,18 @@ private Q_SLOTS:
         }
     }
 
+    void scanOnInterface()
+    {
+        // The group joined on the named interface: the veth of the rig.
+        QVERIFY(startSim(ScanFleet, "scan-interface"));
+        const Run r = runCli({ s("scan"), s("--wait"), s("0.5"), s("--format"), s("json"), s("--interface"),
+            qEnvironmentVariable("QZ_TOOL_IF") });
+        QVERIFY2(r.exit == 0, why(r));
+        QCOMPARE(idsOf(r.out), (QStringList { s("005"), s("005"), s("300") }));
+        const Run lo = runCli({ s("scan"), s("--wait"), s("0.5"), s("--interface"), s("lo") });
+        QVERIFY2(lo.exit == 0 && lo.out.trimmed().split('\n').size() == 1, why(lo)); // nobody on loopback
+    }
+
     void set_data()
     {
         QTest::addColumn<QStringList>("args");
