@@ -66,8 +66,9 @@ Result run(int n, const QTemporaryDir &dir, const QString &format, const QString
     f.close();
 
     auto sim = testrig::startInTerminalNetns(testrig::toolProgram(QStringLiteral("quenzal-terminal-sim")),
-        { QStringLiteral("--config"), config, QStringLiteral("--log"), dir.filePath(QStringLiteral("sim-%1.log").arg(n)),
-            QStringLiteral("--seconds"), QStringLiteral("120"), QStringLiteral("--lan-only") });
+        { QStringLiteral("--config"), config, QStringLiteral("--log"),
+            dir.filePath(QStringLiteral("sim-%1.log").arg(n)), QStringLiteral("--seconds"), QStringLiteral("120"),
+            QStringLiteral("--lan-only") });
     if (!testrig::waitForLine(*sim, "ready", 20000)) {
         std::fprintf(stderr, "simulator did not start\n");
         return result;
@@ -156,8 +157,8 @@ int main(int argc, char *argv[])
     const QString format = qEnvironmentVariable("BENCH_FORMAT", QStringLiteral("json"));
     const QString wait = qEnvironmentVariable("BENCH_WAIT", QStringLiteral("1"));
     QTemporaryDir dir;
-    std::printf("%-6s %7s %17s %6s %5s %16s %16s\n", "format", "N", "records/sent", "ids", "lost", "write ms",
-        "exit after ms");
+    std::printf(
+        "%-6s %7s %17s %6s %5s %16s %16s\n", "format", "N", "records/sent", "ids", "lost", "write ms", "exit after ms");
     for (int n : sizes) {
         const Result r = run(n, dir, format, wait);
         std::printf("%-6s %7d %8d/%-8d %6s %5s %16.0f %16.0f\n", qPrintable(format), n, r.records, r.sent,

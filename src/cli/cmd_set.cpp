@@ -57,8 +57,8 @@ int runSet(const SetOptions &o)
         printError(QStringLiteral("the command could not be sent"));
         return ExitFailure;
     }
-    const QString target = o.byId ? QStringLiteral("ID %1").arg(o.id)
-                                  : QStringLiteral("%1 (ID %2)").arg(o.address.toString(), targetId);
+    const QString target
+        = o.byId ? QStringLiteral("ID %1").arg(o.id) : QStringLiteral("%1 (ID %2)").arg(o.address.toString(), targetId);
     if (!o.verify) {
         writeOut(QStringLiteral("sent %1 %2 to %3\n").arg(o.fieldName, o.expected, target).toUtf8());
         return ExitOk;

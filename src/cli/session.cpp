@@ -67,8 +67,8 @@ bool Session::open(bool wan, const QNetworkInterface &iface)
         return false;
     }
     if (!wan && !st.joined) {
-        printError(QStringLiteral("cannot join the multicast group %1: %2")
-                       .arg(QLatin1String(MulticastGroup), st.joinError));
+        printError(
+            QStringLiteral("cannot join the multicast group %1: %2").arg(QLatin1String(MulticastGroup), st.joinError));
         return false;
     }
     return true;
@@ -76,8 +76,8 @@ bool Session::open(bool wan, const QNetworkInterface &iface)
 
 bool Session::sendLan(const QByteArray &bytes)
 {
-    return m_transport.send(UdpTransport::Lan, bytes.constData(), bytes.size(),
-               QHostAddress(QLatin1String(MulticastGroup)), LanPort)
+    return m_transport.send(
+               UdpTransport::Lan, bytes.constData(), bytes.size(), QHostAddress(QLatin1String(MulticastGroup)), LanPort)
         == bytes.size();
 }
 

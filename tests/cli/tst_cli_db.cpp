@@ -76,7 +76,8 @@ private Q_SLOTS:
         m_shared = path("shared.db");
         QVERIFY(fixtures::createOldFormat(m_shared));
         QVERIFY(fixtures::insert(m_shared, "Terminal",
-            { terminal(5, "198.18.1.1", "02:00:00:00:00:01", s("x")), terminal(5, "198.18.1.2", "02:00:00:00:00:02", s("y")),
+            { terminal(5, "198.18.1.1", "02:00:00:00:00:01", s("x")),
+                terminal(5, "198.18.1.2", "02:00:00:00:00:02", s("y")),
                 terminal(6, "198.18.1.2", "02:00:00:00:00:03", s("z")) }));
         QFile junk(path("junk.db"));
         QVERIFY(junk.open(QIODevice::WriteOnly));
@@ -104,7 +105,8 @@ private Q_SLOTS:
 
         r = runCli({ s("db"), s("list"), m_sound, s("--format"), s("csv") });
         QVERIFY2(r.exit == 0, why(r));
-        QVERIFY(r.out.startsWith("\xEF\xBB\xBF" "ID,Vol,M,IEnable,RBEnable,RMEnable,OBEnable,IP,MAC,Name\r\n"));
+        QVERIFY(r.out.startsWith("\xEF\xBB\xBF"
+                                 "ID,Vol,M,IEnable,RBEnable,RMEnable,OBEnable,IP,MAC,Name\r\n"));
         QVERIFY2(r.out.contains(",\"a,\"\"b\"\"\"\r\n"), r.out.constData());
 
         r = runCli({ s("db"), s("list"), path("missing.db") });
@@ -155,7 +157,8 @@ private Q_SLOTS:
         const QString old = work + s("/old.db");
         QVERIFY(fixtures::createOldFormat(old));
         QVERIFY(fixtures::insert(old, "Terminal",
-            { terminal(1, "198.18.1.1", "02:00:00:00:00:01", s("a")), terminal(2, "198.18.1.2", "02:00:00:00:00:02", s("b")) }));
+            { terminal(1, "198.18.1.1", "02:00:00:00:00:01", s("a")),
+                terminal(2, "198.18.1.2", "02:00:00:00:00:02", s("b")) }));
         Run r = runCli({ s("db"), s("convert"), old, s("--output"), s("out.db") }, work);
         QVERIFY2(r.exit == 0, why(r));
         QVERIFY2(r.out.contains("Terminal"), r.out.constData());
