@@ -137,7 +137,7 @@ struct SubParser
             *error = name + QStringLiteral(": ") + parser.errorText();
             return false;
         }
-        *helpShown = parser.isSet(QStringLiteral("help"));
+        *helpShown = parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all"));
         return true;
     }
 };

@@ -329,6 +329,7 @@ private Q_SLOTS:
         QTest::newRow("help") << l({ "--help" }) << int(cli::Command::Help);
         QTest::newRow("sub help") << l({ "set", "--help" }) << int(cli::Command::Help);
         QTest::newRow("version") << l({ "--version" }) << int(cli::Command::Version);
+        QTest::newRow("help-all is help, no scan") << l({ "scan", "--help-all" }) << int(cli::Command::Help);
     }
 
     void goodArguments()
