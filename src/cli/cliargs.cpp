@@ -586,7 +586,7 @@ Command parseCommandLine(const QStringList &args)
     const QString sub = args.at(1);
     const QStringList rest = args.mid(2);
     if (sub == QLatin1String("--help") || sub == QLatin1String("-h") || sub == QLatin1String("-?")
-        || sub == QLatin1String("help")) {
+        || sub == QLatin1String("--help-all") || sub == QLatin1String("help")) {
         if (args.size() > 2 && sub == QLatin1String("help"))
             return parseCommandLine(QStringList { args.at(0), args.at(2), QStringLiteral("--help") });
         if (args.size() > 2)
