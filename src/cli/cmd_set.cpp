@@ -16,7 +16,7 @@ constexpr int AttemptMs = 1000; // three queries within three seconds
 bool lookUp(Session &session, const QHostAddress &to, TerminalTexts *found)
 {
     for (int attempt = 0; attempt < Attempts; ++attempt) {
-        session.sendWan(composeWanQuery(session.packet()), to);
+        session.sendWan(wanQuery(session.packet()), to);
         const bool answered = session.collect(AttemptMs, [&](const QByteArray &data, const QHostAddress &from) {
             if (from.toIPv4Address() != to.toIPv4Address())
                 return false;
@@ -57,10 +57,10 @@ int runSet(const SetOptions &o)
         printError(QStringLiteral("the command could not be sent"));
         return ExitFailure;
     }
-    const QString target = o.byId ? QStringLiteral("ID %1").arg(o.id)
-                                  : QStringLiteral("%1 (ID %2)").arg(o.address.toString(), targetId);
+    const QString target
+        = o.byId ? QStringLiteral("ID %1").arg(o.id) : QStringLiteral("%1 (ID %2)").arg(o.address.toString(), targetId);
     if (!o.verify) {
-        writeOut(QStringLiteral("sent %1 to %2\n").arg(o.expected, target).toUtf8());
+        writeOut(QStringLiteral("sent %1 %2 to %3\n").arg(o.fieldName, o.expected, target).toUtf8());
         return ExitOk;
     }
 
@@ -71,7 +71,7 @@ int runSet(const SetOptions &o)
     const QHostAddress queried = (!o.byId && o.field == SetField::Ip) ? o.newAddress : o.address;
     QStringList seen;
     for (int attempt = 0; attempt < Attempts; ++attempt) {
-        const QByteArray query = o.byId ? composeLanQuery(session.packet()) : composeWanQuery(session.packet());
+        const QByteArray query = o.byId ? lanQuery(session.packet()) : wanQuery(session.packet());
         if (o.byId)
             session.sendLan(query);
         else
@@ -93,7 +93,7 @@ int runSet(const SetOptions &o)
             return shown == o.expected;
         });
         if (confirmed) {
-            writeOut(QStringLiteral("verified %1 on %2\n").arg(o.expected, target).toUtf8());
+            writeOut(QStringLiteral("verified %1 %2 on %3\n").arg(o.fieldName, o.expected, target).toUtf8());
             return ExitOk;
         }
     }
@@ -101,8 +101,8 @@ int runSet(const SetOptions &o)
         printError(QStringLiteral("not verified: no reply from %1 within 3 s")
                        .arg(o.byId ? QStringLiteral("ID ") + wantedId : queried.toString()));
     else
-        printError(QStringLiteral("not verified: expected %1, the terminal shows %2")
-                       .arg(o.expected, seen.join(QStringLiteral(", "))));
+        printError(QStringLiteral("not verified: expected %1 %2, the terminal shows %3")
+                       .arg(o.fieldName, o.expected, seen.join(QStringLiteral(", "))));
     return ExitNotVerified;
 }
 
