@@ -46,6 +46,10 @@ QString temporaryNameBeside(const QString &path)
     file.setAutoRemove(false);
     if (!file.open())
         return QString();
+    // A temporary file is private to its owner; the finished database gets
+    // the permissions SQLite would have given a file it created.
+    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser
+                        | QFileDevice::WriteUser | QFileDevice::ReadGroup | QFileDevice::ReadOther);
     return file.fileName();
 }
 
