@@ -91,7 +91,9 @@ void Serverdb::showReadStatus(int status, const QString &path, const QString &er
         text = QStringLiteral("不是数据库文件，未能读取: %1").arg(path);
         break;
     case ReadStatus::Unreadable:
-        text = QStringLiteral("数据库无法读取: %1 (%2)").arg(path, error);
+        text = QStringLiteral("数据库无法读取: ") + path;
+        if (!error.isEmpty())
+            text += QStringLiteral(" (%1)").arg(error);
         break;
     }
     ui->label_DbStatus->setText(text);
