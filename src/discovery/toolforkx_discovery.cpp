@@ -1,7 +1,6 @@
 // Scan and selection.
 #include "core/discovery/logging.h"
 #include "app/toolforkx.h"
-#include "core/commands/commandpackets.h"
 #include "core/discovery/scanrange.h"
 #include "core/discovery/selection.h"
 #include "core/transport/statusreply.h"
@@ -51,28 +50,28 @@ void highlight(std::initializer_list<QPushButton *> group, QPushButton *on)
 void ToolForKX::SoltSetScan()
 {
     ui->treeWidget->clear();
-    beginQuery(m_one);
     if (!isWanMode()) {
-        SendPacket(m_one.data(), SingleTerminalPacket::Size);
+        const QByteArray query = composeLanQuery(m_one);
+        SendPacket(reinterpret_cast<const quint8 *>(query.constData()), int(query.size()));
     } else {
-        // No query here: the first goes out at the first tick.
+        // No query here: the first goes out at the first tick. The query is
+        // still written into the packet (and its byte 6 stays there for the
+        // next command, even when the range turns out empty).
+        composeWanQuery(m_one);
         m_scanTimer->start();
         m_scanCount = scanAddressCount(scanFields(*ui));
         m_scanDone = 0;
         ui->progressBar->setMaximum(scanProgressMaximum(m_scanCount));
         qCDebug(lcDiscovery) << "WAN scan of" << m_scanCount << "addresses";
     }
-    endQuery(m_one);
     m_sortCountdown = 5;
     m_replyCount = 0;
 }
 
 void ToolForKX::slotTimer()
 {
-    beginQuery(m_one);
     if (m_scanDone >= m_scanCount) {
         m_scanTimer->stop();
-        endQuery(m_one);
         return;
     }
     // The fields are read afresh at every step: edits during a scan count.
@@ -81,12 +80,12 @@ void ToolForKX::slotTimer()
     const QByteArray address = scanStepAddress(f, m_scanDone).left(int(sizeof m_scanAddress) - 1);
     std::memset(m_scanAddress, 0, sizeof m_scanAddress);
     std::memcpy(m_scanAddress, address.constData(), size_t(address.size()));
-    WanPacketSend(reinterpret_cast<char *>(m_one.data()), WanQuerySize, m_scanAddress);
+    QByteArray query = composeWanQuery(m_one);
+    WanPacketSend(query.data(), int(query.size()), m_scanAddress);
     ++m_scanDone;
     ui->progressBar->setValue(m_scanDone);
     ui->progressBar->setFormat(QString::fromLatin1(m_scanAddress));
     ui->progressBar->setAlignment(Qt::AlignRight | Qt::AlignHCenter | Qt::AlignVCenter);
-    endQuery(m_one);
 }
 
 void ToolForKX::SoltSettest()

@@ -229,17 +229,6 @@ void addressCommand(quint8 *packet, int code, int targetId)
     packet[5] = low8(code);
 }
 
-void beginQuery(SingleTerminalPacket &p)
-{
-    p[1] = SingleTerminalPacket::KindQuery;
-    p[6] = 0x01;
-}
-
-void endQuery(SingleTerminalPacket &p)
-{
-    p[1] = SingleTerminalPacket::KindCommand;
-}
-
 void writeFactoryReset(SingleTerminalPacket &p, int targetId)
 {
     writeTerminalCommand(p, TerminalCommand::FactoryReset, {});

@@ -107,19 +107,12 @@ Encoded writeZoneCommand(AllTerminalsPacket &packet, ZoneCommand command, const 
 void frameZoneCommand(AllTerminalsPacket &packet, int code, int length);
 void frameZoneCommand(quint8 *packet, int code, int length);
 
-// The scan query is the single-terminal packet itself with packet kind 0x02
-// and byte 6 = 1: all 32 bytes to the group on the LAN, the first 6 bytes to
-// each address over the WAN. endQuery() puts the kind back to 0x01; byte 6
-// keeps the 1 for whatever command goes next.
-inline constexpr int WanQuerySize = 6;
-void beginQuery(SingleTerminalPacket &packet);
-void endQuery(SingleTerminalPacket &packet);
-
 // Factory reset (code 177) of the terminal with the given ID.
 void writeFactoryReset(SingleTerminalPacket &packet, int targetId);
 
-// ID change (code 178): the terminal with `oldId` and the MAC text `mac`
-// (as the list shows it) takes `newId`.
+// ID change (code 178) of the automatic numbering: the old ID pair in bytes
+// 3 and 4, the six bytes of the MAC text (as the list writes it; fields that
+// do not parse give 0) in bytes 6 to 11, the new ID pair in 12 and 13.
 void writeIdChange(SingleTerminalPacket &packet, int oldId, int newId, const QString &mac);
 
 // A MAC field read as the C format "%X" reads it: leading blanks, an optional
