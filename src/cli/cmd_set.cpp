@@ -16,7 +16,7 @@ constexpr int AttemptMs = 1000; // three queries within three seconds
 bool lookUp(Session &session, const QHostAddress &to, TerminalTexts *found)
 {
     for (int attempt = 0; attempt < Attempts; ++attempt) {
-        session.sendWan(wanQuery(session.packet()), to);
+        session.sendWan(composeWanQuery(session.packet()), to);
         const bool answered = session.collect(AttemptMs, [&](const QByteArray &data, const QHostAddress &from) {
             if (from.toIPv4Address() != to.toIPv4Address())
                 return false;
@@ -71,7 +71,7 @@ int runSet(const SetOptions &o)
     const QHostAddress queried = (!o.byId && o.field == SetField::Ip) ? o.newAddress : o.address;
     QStringList seen;
     for (int attempt = 0; attempt < Attempts; ++attempt) {
-        const QByteArray query = o.byId ? lanQuery(session.packet()) : wanQuery(session.packet());
+        const QByteArray query = o.byId ? composeLanQuery(session.packet()) : composeWanQuery(session.packet());
         if (o.byId)
             session.sendLan(query);
         else

@@ -1,7 +1,6 @@
 #include "cli/session.h"
 
 #include "cli/output.h"
-#include "core/commands/commandpackets.h"
 #include "core/discovery/scanrange.h"
 
 #include <QCoreApplication>
@@ -28,22 +27,6 @@ bool stderrIsTerminal()
 #else
     return isatty(2) != 0;
 #endif
-}
-
-QByteArray lanQuery(SingleTerminalPacket &packet)
-{
-    beginQuery(packet);
-    const QByteArray bytes = packet.bytes(SingleTerminalPacket::Size);
-    endQuery(packet);
-    return bytes;
-}
-
-QByteArray wanQuery(SingleTerminalPacket &packet)
-{
-    beginQuery(packet);
-    const QByteArray bytes = packet.bytes(WanQuerySize);
-    endQuery(packet);
-    return bytes;
 }
 
 Session::Session()
@@ -169,7 +152,7 @@ ScanResult Session::scan(const ScanOptions &options)
     QTimer stepper;
     int k = 0; // WAN: addresses queried so far
     if (!options.wan) {
-        sendLan(lanQuery(m_packet));
+        sendLan(composeLanQuery(m_packet));
         sending = false;
         quiet.start();
     } else {
@@ -185,7 +168,7 @@ ScanResult Session::scan(const ScanOptions &options)
             }
             const QByteArray address = scanStepAddress(options.range, k);
             const QHostAddress to = parseAddressText(address);
-            const QByteArray query = wanQuery(m_packet);
+            const QByteArray query = composeWanQuery(m_packet);
             if (!to.isNull()) // an address past octet 255 is skipped, and still counts
                 sendWan(query, to);
             ++k;

@@ -67,11 +67,6 @@ std::vector<TerminalTexts> sortedById(const ScanResult &result);
 // Records in arrival order, as the list holds them before its first sort.
 std::vector<TerminalTexts> inArrivalOrder(const ScanResult &result);
 
-// The window's scan queries from the run's packet: all 32 bytes for the LAN,
-// the first 6 for one WAN address (beginQuery/endQuery around the copy).
-QByteArray lanQuery(SingleTerminalPacket &packet);
-QByteArray wanQuery(SingleTerminalPacket &packet);
-
 // True when stderr is a terminal (progress is shown only then).
 bool stderrIsTerminal();
 

@@ -215,8 +215,8 @@ private Q_SLOTS:
     {
         SingleTerminalPacket p;
         p.writeStartupBytes();
-        QCOMPARE(cli::wanQuery(p).toHex(' '), QByteArray("aa 02 f2 00 00 00"));
-        const QByteArray lan = cli::lanQuery(p);
+        QCOMPARE(composeWanQuery(p).toHex(' '), QByteArray("aa 02 f2 00 00 00"));
+        const QByteArray lan = composeLanQuery(p);
         QCOMPARE(lan.size(), 32);
         QCOMPARE(quint8(lan[1]), quint8(0x02));
         QCOMPARE(quint8(lan[6]), quint8(0x01));

@@ -200,7 +200,7 @@ private Q_SLOTS:
         if (!wan) {
             const QList<QByteArray> queries = m_sim.logLines(" 198.18.0.1 12682 to 239.0.0.2:12682");
             QCOMPARE(queries.size(), 1);
-            QVERIFY2(queries[0].startsWith(cli::lanQuery(fresh).toHex(' ') + ' '), queries[0].constData());
+            QVERIFY2(queries[0].startsWith(composeLanQuery(fresh).toHex(' ') + ' '), queries[0].constData());
         } else {
             for (const char *a : { "198.18.1.6", "198.18.1.12", "198.18.1.30" }) {
                 const QList<QByteArray> q = m_sim.logLines(QByteArray(" 198.18.0.1 12685 to ") + a + ":12685");
@@ -281,7 +281,7 @@ private Q_SLOTS:
         p.writeStartupBytes();
         QString target = QString::number(c.set.id);
         if (!c.set.byId) {
-            cli::wanQuery(p);
+            composeWanQuery(p);
             target = s("8");
         }
         const QByteArray bytes = composeTerminalCommand(p, c.set.command, c.set.commandFields, target, true);

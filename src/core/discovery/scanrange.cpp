@@ -20,4 +20,27 @@ QByteArray scanStepAddress(const ScanFields &f, int k)
         + QByteArray::number(octet4);
 }
 
+namespace {
+
+QByteArray composeQuery(SingleTerminalPacket &packet, int length)
+{
+    packet[1] = SingleTerminalPacket::KindQuery;
+    packet[6] = 0x01;
+    const QByteArray bytes = packet.bytes(length);
+    packet[1] = SingleTerminalPacket::KindCommand;
+    return bytes;
+}
+
+} // namespace
+
+QByteArray composeLanQuery(SingleTerminalPacket &packet)
+{
+    return composeQuery(packet, SingleTerminalPacket::Size);
+}
+
+QByteArray composeWanQuery(SingleTerminalPacket &packet)
+{
+    return composeQuery(packet, 6);
+}
+
 } // namespace quenzal

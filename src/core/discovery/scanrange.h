@@ -6,6 +6,8 @@
 // range give addresses such as 192.168.300.1 that simply do not parse when
 // sent, and an end before the start gives a count of 0 or less.
 
+#include "core/transport/packets.h"
+
 #include <QByteArray>
 
 namespace quenzal {
@@ -31,5 +33,13 @@ inline int scanProgressMaximum(int n)
 // Dotted text ("%d.%d.%d.%d") of step k: running number r = s4 + k, address
 // s1.s2.(s3 + r div 255).(r mod 255), with C division.
 QByteArray scanStepAddress(const ScanFields &f, int k);
+
+// The scan queries, written into the single-terminal packet as the scan
+// writes them: packet kind 0x02 and 0x01 in byte 6, the bytes to send taken,
+// then the packet kind 0x01 put back. Bytes 3 to 5 (and, for the LAN query,
+// 7 to 30) go out as the last command left them. The LAN query is the whole
+// 32-byte packet, the WAN query its first 6 bytes.
+QByteArray composeLanQuery(SingleTerminalPacket &packet);
+QByteArray composeWanQuery(SingleTerminalPacket &packet);
 
 } // namespace quenzal
