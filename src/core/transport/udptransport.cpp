@@ -74,6 +74,7 @@ public:
             if (!bound)
                 (which == UdpTransport::Lan ? status.lanError : status.wanError) = socket->errorString();
             if (bound) {
+                socket->setSocketOption(QAbstractSocket::SendBufferSizeSocketOption, config.sendBufferBytes);
                 socket->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, config.receiveBufferBytes);
                 if (socket->socketOption(QAbstractSocket::ReceiveBufferSizeSocketOption).toInt()
                     < config.receiveBufferBytes)

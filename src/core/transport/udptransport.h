@@ -70,6 +70,10 @@ public:
         // kernel buffer, so this holds a burst of well over 10,000 replies;
         // above net.core.rmem_max only a privileged process gets it.
         int receiveBufferBytes = 16 << 20;
+        // Asked for on both sockets: a WAN scan of an on-link range queues
+        // every query to an absent host in the kernel while its address is
+        // being resolved (about 3 s), and that counts against the sender.
+        int sendBufferBytes = 4 << 20;
         // Replies waiting between the sockets and the owner, at most.
         int maxQueued = 1 << 17;
     };
