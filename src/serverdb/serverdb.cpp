@@ -1,4 +1,5 @@
 #include "serverdb/serverdb.h"
+#include "serverdb/reconciledialog.h"
 
 #include <QDateTime>
 #include <QFileInfo>
@@ -61,6 +62,8 @@ Serverdb::Serverdb(QWidget *parent)
     connect(ui->but_SetDB_Sync, &QAbstractButton::clicked, this, &Serverdb::but_SetDB_Sync);
     connect(ui->but_SetDB_Update, &QAbstractButton::clicked, this, &Serverdb::SoltSetDB_Update);
     connect(ui->treeWidget, &QAbstractItemView::pressed, this, &Serverdb::SoltSetSelect);
+    connect(ui->but_Reconcile, &QAbstractButton::clicked, this,
+        [this] { ReconcileDialog::openFor(this, ui->lineEdit_Serverdb->text()); });
     ui->lineEdit_Serverdb->setText(kDefaultPath);
     SoltSetDB_Init();
     SoltSetDB_GetNetType();
