@@ -175,9 +175,8 @@ private:
     void verifyTick();
     bool previewRenumbering(bool macs);
 
-    QString m_startInterface;
-
     std::unique_ptr<Ui::ToolForKX> ui;
+    QString m_startInterface;
 
     // transport
     quenzal::UdpTransport *m_transport = nullptr;

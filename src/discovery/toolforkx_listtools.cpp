@@ -5,6 +5,7 @@
 #include "core/discovery/logging.h"
 #include "app/toolforkx.h"
 #include "core/discovery/terminalexport.h"
+#include "core/transport/localaddress.h"
 #include "discovery/renumberpreview.h"
 
 #include <QAction>
