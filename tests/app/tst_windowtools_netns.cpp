@@ -17,6 +17,9 @@
 #include <QTreeWidgetItem>
 
 #include "../commands/probe.h"
+#include "dbfixtures.h"
+#include "serverdb/reconciledialog.h"
+#include "serverdb/serverdb.h"
 #include "app/language.h"
 #include "app/toolforkx.h"
 #include "core/commands/commandpackets.h"
@@ -475,6 +478,26 @@ private Q_SLOTS:
             QCOMPARE(sim.logLines("aa 02 f2 ").size(), queries);
             QCOMPARE(queries, 1 + 3); // the scan's and the verification's
         }
+    }
+
+    // The database window opened from this window compares the file with
+    // this window's list.
+    void reconcileWithTheList()
+    {
+        const QString db = m_dir.filePath(s("reconcile.db"));
+        QVERIFY(fixtures::createOldFormat(db));
+        QVERIFY(fixtures::insert(db, "Terminal",
+            { { 5, 5, 0, 1, 1, 0, 1, QByteArray("198.18.1.6"), QByteArray("02:00:00:00:00:0A"), s("大厅") },
+                { 8, 5, 0, 1, 1, 0, 1, QByteArray("198.18.1.8"), QByteArray("02:00:00:00:00:08"), s("门口") } }));
+        ToolForKX window;
+        addRow(window, "005", "198.018.001.006", "02:00:00:00:00:0A");
+        addRow(window, "009", "198.018.001.009", "02:00:00:00:00:09");
+        Serverdb dbWindow(&window);
+        ReconcileDialog *dialog = ReconcileDialog::openFor(&dbWindow, db);
+        QVERIFY(dialog);
+        QCOMPARE(dialog->silentCount(), 1);
+        QCOMPARE(dialog->unknownCount(), 1);
+        QCOMPARE(dialog->differingCount(), 0);
     }
 
     // The English translation: captions, headers, menu and status texts;
