@@ -290,7 +290,7 @@
     </message>
     <message>
         <source>子网掩码</source>
-        <translation>Subnet mask</translation>
+        <translation>Mask</translation>
     </message>
     <message>
         <source>本地网关</source>
@@ -302,7 +302,7 @@
     </message>
     <message>
         <source>服务器地址</source>
-        <translation>Server address</translation>
+        <translation>Server</translation>
     </message>
     <message>
         <source>链接</source>
@@ -378,7 +378,7 @@
     </message>
     <message>
         <source>外部音频</source>
-        <translation>External audio</translation>
+        <translation>Ext. audio</translation>
     </message>
     <message>
         <source>话筒模式</source>
@@ -454,7 +454,7 @@
     </message>
     <message>
         <source>网络方式</source>
-        <translation>Network mode</translation>
+        <translation>Network</translation>
     </message>
     <message>
         <source>局域网-LAN</source>
@@ -466,7 +466,7 @@
     </message>
     <message>
         <source>产品类型</source>
-        <translation>Product type</translation>
+        <translation>Type</translation>
     </message>
     <message>
         <source>177</source>
@@ -518,7 +518,7 @@
     </message>
     <message>
         <source>终端IP</source>
-        <translation>Terminal IP</translation>
+        <translation>IP</translation>
     </message>
     <message>
         <source>192</source>
@@ -550,7 +550,7 @@
     </message>
     <message>
         <source>终端MAC</source>
-        <translation>Terminal MAC</translation>
+        <translation>MAC</translation>
     </message>
     <message>
         <source>1C</source>
@@ -578,7 +578,7 @@
     </message>
     <message>
         <source>确定</source>
-        <translation>Confirm</translation>
+        <translation>OK</translation>
     </message>
     <message>
         <source>指定终端设置</source>
@@ -586,15 +586,15 @@
     </message>
     <message>
         <source>一键主机</source>
-        <translation>One-key hosts</translation>
+        <translation>Hosts</translation>
     </message>
     <message>
         <source>接听设置</source>
-        <translation>Answering</translation>
+        <translation>Answer</translation>
     </message>
     <message>
         <source>自动</source>
-        <translation>Automatic</translation>
+        <translation>Auto</translation>
     </message>
     <message>
         <source>手动</source>
@@ -634,15 +634,15 @@
     </message>
     <message>
         <source>恢复出厂</source>
-        <translation>Factory reset</translation>
+        <translation>Reset</translation>
     </message>
     <message>
         <source>备用服务</source>
-        <translation>Standby server</translation>
+        <translation>Standby</translation>
     </message>
     <message>
         <source>离线组名</source>
-        <translation>Offline group</translation>
+        <translation>Group</translation>
     </message>
     <message>
         <source>更新字库</source>
@@ -650,7 +650,7 @@
     </message>
     <message>
         <source>校正屏幕</source>
-        <translation>Calibrate screen</translation>
+        <translation>Calibrate</translation>
     </message>
     <message>
         <source>全区修改</source>
@@ -806,7 +806,7 @@
     </message>
     <message>
         <source>先预览</source>
-        <translation>Preview first</translation>
+        <translation>Preview</translation>
     </message>
     <message>
         <source>自动修改相同MAC</source>
@@ -818,7 +818,7 @@
     </message>
     <message>
         <source>自动排序并修改相同ID</source>
-        <translation>Sort and fix shared IDs</translation>
+        <translation>Fix shared IDs</translation>
     </message>
     <message>
         <source>设备扫描</source>
@@ -826,7 +826,7 @@
     </message>
     <message>
         <source>本机服务地址：</source>
-        <translation>Local address:</translation>
+        <translation>Local IP:</translation>
     </message>
     <message>
         <source>网络接口：</source>
@@ -834,7 +834,7 @@
     </message>
     <message>
         <source>扫描模式选择：</source>
-        <translation>Scan mode:</translation>
+        <translation>Mode:</translation>
     </message>
     <message>
         <source>子网</source>
@@ -846,15 +846,15 @@
     </message>
     <message>
         <source>扫描起始地址：</source>
-        <translation>Start address:</translation>
+        <translation>From:</translation>
     </message>
     <message>
         <source>扫描结束地址：</source>
-        <translation>End address:</translation>
+        <translation>To:</translation>
     </message>
     <message>
         <source>扫描终端数量：</source>
-        <translation>Terminals found:</translation>
+        <translation>Found:</translation>
     </message>
     <message>
         <source>扫描设备</source>

@@ -17,6 +17,8 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenuBar>
 #include <QSaveFile>
 #include <QShortcut>
 #include <QStatusBar>
@@ -77,6 +79,17 @@ void ToolForKX::setupFieldTools()
     ui->comboBox_Interface->setCurrentIndex(start);
     ui->comboBox_Interface->installEventFilter(new RefreshOnOpen(this, [this] { refreshInterfaces(); }));
     connect(ui->comboBox_Interface, &QComboBox::activated, this, &ToolForKX::SlotInterfaceChosen);
+
+    ui->comboBox_Interface->setToolTip(ui->comboBox_Interface->currentText());
+    connect(ui->comboBox_Interface, &QComboBox::currentTextChanged, ui->comboBox_Interface,
+        &QWidget::setToolTip);
+
+    // The filter sits in the free right end of the menu bar, above the list,
+    // so that the list keeps its rows.
+    ui->verticalLayout_6->removeWidget(ui->lineEdit_Filter);
+    ui->menubar->setCornerWidget(ui->lineEdit_Filter, Qt::TopRightCorner);
+    ui->lineEdit_Filter->setFixedWidth(ui->lineEdit_Filter->fontMetrics().horizontalAdvance(QLatin1Char('M')) * 22);
+    ui->lineEdit_Filter->setMaximumHeight(ui->lineEdit_Filter->fontMetrics().height() + 6);
 
     connect(ui->but_StopScan, &QAbstractButton::clicked, this, &ToolForKX::SlotStopScan);
     connect(ui->lineEdit_Filter, &QLineEdit::textChanged, this, &ToolForKX::SlotFilterChanged);

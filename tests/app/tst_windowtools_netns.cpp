@@ -151,6 +151,15 @@ private Q_SLOTS:
         ToolForKX window;
         auto *ui = window.form();
         QCOMPARE(window.size(), QSize(1131, 716));
+        QVERIFY2(window.minimumSizeHint().width() <= 1131 && window.minimumSizeHint().height() <= 716,
+            qPrintable(QStringLiteral("%1 x %2").arg(window.minimumSizeHint().width()).arg(window.minimumSizeHint().height())));
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QCOMPARE(window.size(), QSize(1131, 716));
+        // The filter stands above the list, at the right end of the menu bar.
+        QVERIFY(ui->lineEdit_Filter->isVisible());
+        QVERIFY(ui->lineEdit_Filter->mapTo(&window, QPoint(0, 0)).y()
+            < ui->treeWidget->mapTo(&window, QPoint(0, 0)).y());
         QVERIFY(!ui->checkBox_Verify->isChecked());
         QCOMPARE(ui->checkBox_Verify->text(), s("发送后确认"));
         QVERIFY(!ui->checkBox_Preview->isChecked());
@@ -522,6 +531,11 @@ private Q_SLOTS:
         QCOMPARE(ui->checkBox_Verify->text(), s("Verify after send"));
         QCOMPARE(ui->tabWidget->tabText(0), s("Terminal"));
         QCOMPARE(window.windowTitle(), s("QuenzalV7.6"));
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY2(window.minimumSizeHint().width() <= 1131,
+            qPrintable(QString::number(window.minimumSizeHint().width())));
+        QCOMPARE(window.size(), QSize(1131, 716));
         QCOMPARE(ui->lineEdit_Cip->text(), s("192")); // start values unchanged
         ui->checkBox_Wan->setChecked(true);
         ui->but_Cip->click();
