@@ -15,6 +15,7 @@
 #include <QTableWidget>
 #include <QTranslator>
 #include <QTreeWidgetItem>
+#include <QUdpSocket>
 
 #include "../commands/probe.h"
 #include "dbfixtures.h"
@@ -219,6 +220,23 @@ private Q_SLOTS:
         addRow(window, "006", "198.018.001.008", "02:00:00:00:00:03");
         QTRY_VERIFY_WITH_TIMEOUT(window.statusText().startsWith(s("扫描结束")), 5000);
         QCOMPARE(window.statusText(), s("扫描结束：3 台终端，编号重复 2，IP 重复 0，MAC 重复 2"));
+    }
+
+    // Ports that cannot be bound, the receive path and lost replies.
+    void statusBarReportsTransportTrouble()
+    {
+        {
+            QUdpSocket blocker; // holds the LAN port without sharing it
+            QVERIFY(blocker.bind(QHostAddress::AnyIPv4, LanPort, QUdpSocket::DontShareAddress));
+            ToolForKX window;
+            QVERIFY2(window.statusText().startsWith(s("无法绑定端口 12682")), qPrintable(window.statusText()));
+        }
+        ToolForKX window;
+        QVERIFY(window.statusText().isEmpty());
+        Q_EMIT window.transport()->repliesDropped(7);
+        QCOMPARE(window.statusText(), s("负载过高：已丢弃 7 个终端回复"));
+        Q_EMIT window.transport()->readerStopped(s("test"));
+        QCOMPARE(window.statusText(), s("接收线程已停止（test），改由主线程接收"));
     }
 
     void filter()
