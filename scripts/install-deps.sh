@@ -12,7 +12,12 @@ packages=(
     fonts-wqy-microhei          # CJK glyphs for the Chinese captions
 )
 if [ "${1:-}" = "--test" ]; then
-    packages+=(iproute2 procps clang libclang-rt-14-dev xvfb xauth)
+    packages+=(iproute2 procps clang libclang-rt-14-dev xvfb xauth
+        desktop-file-utils appstream     # validators of the menu entry and metainfo
+        dpkg-dev fakeroot file lintian   # cpack -G DEB (dpkg-shlibdeps) and its check
+        man-db                           # manual page warnings
+        tshark tcpdump                   # the dissector test: capture and decode
+        imagemagick xdotool)             # README screenshot (scripts/screenshot.sh)
 fi
 
 missing=()
@@ -28,5 +33,10 @@ if [ "$(id -u)" != 0 ]; then
     sudo="sudo"
 fi
 export DEBIAN_FRONTEND=noninteractive
+# wireshark-common asks whether non-root users may capture; answer no
+# beforehand, so the install never stops at a prompt.
+if printf '%s\n' "${missing[@]}" | grep -qx tshark && command -v debconf-set-selections >/dev/null 2>&1; then
+    echo "wireshark-common wireshark-common/install-setuid boolean false" | $sudo debconf-set-selections
+fi
 $sudo apt-get update -qq
 $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

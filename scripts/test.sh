@@ -52,7 +52,7 @@ run_suite build "normal build" -DCMAKE_BUILD_TYPE=RelWithDebInfo || status=1
 run_suite build-asan "ASan+UBSan build" -DCMAKE_BUILD_TYPE=Debug -DQUENZAL_SANITIZE=ON -DQUENZAL_BUILD_BENCH=OFF || status=1
 # The threaded tests and the programs they start; Qt itself is not
 # instrumented, so tsan.supp names what happens inside Qt's own locks.
-TSAN_OPTIONS="suppressions=$PWD/tests/tsan.supp halt_on_error=1 second_deadlock_stack=1" \
+TSAN_OPTIONS="suppressions=$PWD/tests/tsan.supp halt_on_error=1 die_after_fork=0" \
 BUILD_ARGS="--target quenzal_threaded_tests" CTEST_ARGS="-L threaded" \
     run_suite build-tsan "TSan build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUENZAL_TSAN=ON -DQUENZAL_BUILD_BENCH=OFF || status=1
 CTEST_ARGS="-C Release" BUILD_ARGS="--config Release" \

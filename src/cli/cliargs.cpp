@@ -19,22 +19,21 @@ constexpr double MaxWaitSeconds = 3600;
 
 QString globalHelp()
 {
-    return QStringLiteral(
-        "Usage: quenzal-cli SUBCOMMAND [options]\n"
-        "Finds, configures and checks the terminals, and checks the server's database,\n"
-        "with the same packets as the window.\n"
-        "\n"
-        "Subcommands:\n"
-        "  scan       query the terminals and list every reply\n"
-        "  set        change one setting of one terminal and verify it\n"
-        "  renumber   give terminals that share an ID (or MAC) distinct ones\n"
-        "  db         list, check, back up or convert a server database\n"
-        "  reconcile  compare the database's terminals with the network\n"
-        "  diff       compare two `scan --format json` results\n"
-        "\n"
-        "quenzal-cli SUBCOMMAND --help shows the options of a subcommand.\n"
-        "Exit codes: 0 success, 1 failure, 2 bad usage (nothing sent),\n"
-        "3 not verified, 4 differences found.\n");
+    return QStringLiteral("Usage: quenzal-cli SUBCOMMAND [options]\n"
+                          "Finds, configures and checks the terminals, and checks the server's database,\n"
+                          "with the same packets as the window.\n"
+                          "\n"
+                          "Subcommands:\n"
+                          "  scan       query the terminals and list every reply\n"
+                          "  set        change one setting of one terminal and verify it\n"
+                          "  renumber   give terminals that share an ID (or MAC) distinct ones\n"
+                          "  db         list, check, back up or convert a server database\n"
+                          "  reconcile  compare the database's terminals with the network\n"
+                          "  diff       compare two `scan --format json` results\n"
+                          "\n"
+                          "quenzal-cli SUBCOMMAND --help shows the options of a subcommand.\n"
+                          "Exit codes: 0 success, 1 failure, 2 bad usage (nothing sent),\n"
+                          "3 not verified, 4 differences found.\n");
 }
 
 Command invalid(const QString &why)
@@ -139,7 +138,7 @@ struct SubParser
             *error = name + QStringLiteral(": ") + parser.errorText();
             return false;
         }
-        *helpShown = parser.isSet(QStringLiteral("help"));
+        *helpShown = parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all"));
         return true;
     }
 };
@@ -314,8 +313,8 @@ Command parseSet(const QStringList &rest)
                        "within three seconds: exit 0 when a reply shows the new value, 3 when none does."));
     const QCommandLineOption id(
         QStringLiteral("id"), QStringLiteral("the terminal's ID, on the LAN (multicast)"), QStringLiteral("N"));
-    const QCommandLineOption ip(
-        QStringLiteral("ip"), QStringLiteral("the terminal's address, in WAN mode (unicast)"), QStringLiteral("ADDRESS"));
+    const QCommandLineOption ip(QStringLiteral("ip"), QStringLiteral("the terminal's address, in WAN mode (unicast)"),
+        QStringLiteral("ADDRESS"));
     const QCommandLineOption noVerify(QStringLiteral("no-verify"), QStringLiteral("send only, query nothing"));
     sp.parser.addOptions({ id, ip, noVerify, interfaceOption() });
     sp.parser.addPositionalArgument(
@@ -336,17 +335,20 @@ Command parseSet(const QStringList &rest)
     if (sp.parser.isSet(id)) {
         o.byId = true;
         if (!parseInt(sp.parser.value(id), 0, MaxId, &o.id))
-            return invalid(QStringLiteral("set: bad --id '%1': a number from 0 to %2").arg(sp.parser.value(id)).arg(MaxId));
+            return invalid(
+                QStringLiteral("set: bad --id '%1': a number from 0 to %2").arg(sp.parser.value(id)).arg(MaxId));
     } else {
         o.byId = false;
         quint8 a[4];
         if (!parseStrictAddress(sp.parser.value(ip), a))
-            return invalid(QStringLiteral("set: bad --ip '%1': dotted address such as 198.18.1.30").arg(sp.parser.value(ip)));
+            return invalid(
+                QStringLiteral("set: bad --ip '%1': dotted address such as 198.18.1.30").arg(sp.parser.value(ip)));
         o.address = QHostAddress((quint32(a[0]) << 24) | (quint32(a[1]) << 16) | (quint32(a[2]) << 8) | a[3]);
     }
     const QStringList pos = sp.parser.positionalArguments();
     if (pos.size() != 2)
         return invalid(QStringLiteral("set: expected FIELD VALUE, got %1 argument(s)").arg(pos.size()));
+    o.fieldName = pos.at(0);
     if (!readSetValue(&o, pos.at(0), pos.at(1), &error))
         return invalid(QStringLiteral("set: ") + error);
     o.verify = !sp.parser.isSet(noVerify);
@@ -584,7 +586,7 @@ Command parseCommandLine(const QStringList &args)
     const QString sub = args.at(1);
     const QStringList rest = args.mid(2);
     if (sub == QLatin1String("--help") || sub == QLatin1String("-h") || sub == QLatin1String("-?")
-        || sub == QLatin1String("help")) {
+        || sub == QLatin1String("--help-all") || sub == QLatin1String("help")) {
         if (args.size() > 2 && sub == QLatin1String("help"))
             return parseCommandLine(QStringList { args.at(0), args.at(2), QStringLiteral("--help") });
         if (args.size() > 2)

@@ -43,6 +43,7 @@ struct SetOptions
     int id = 0;
     QHostAddress address;
     SetField field = SetField::Id;
+    QString fieldName; // as given: id, ip, ...
     TerminalCommand command = TerminalCommand::SetId;
     QStringList commandFields; // the texts the window's fields would hold
     int column = 0; // column of the list that shows the new value

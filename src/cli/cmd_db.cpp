@@ -36,7 +36,8 @@ int list(const DbOptions &o)
         for (size_t r = 0; r < listing.rows.size(); ++r) {
             out += r ? ",\n  {" : "\n  {";
             for (int c = 0; c < kTerminalColumns; ++c) {
-                out += QByteArray(c ? ", \"" : "\"") + DbKeys[c] + "\": " + jsonQuoted(listing.rows[r].texts[size_t(c)]);
+                out += QByteArray(c ? ", \"" : "\"") + DbKeys[c]
+                    + "\": " + jsonQuoted(listing.rows[r].texts[size_t(c)]);
             }
             for (int k = 0; k < 4; ++k)
                 out += QByteArray(", \"shared_") + KeyNames[k] + "\": " + ((marks[r] >> k) & 1u ? "true" : "false");
@@ -89,7 +90,8 @@ int check(const DbOptions &o)
     }
     QString out;
     out += QStringLiteral("file: %1\n").arg(o.path);
-    out += QStringLiteral("format: %1\n").arg(c.newFormat ? QStringLiteral("new (V2.0)") : QStringLiteral("old (V1.0)"));
+    out += QStringLiteral("format: %1\n")
+               .arg(c.newFormat ? QStringLiteral("new (V2.0)") : QStringLiteral("old (V1.0)"));
     out += QStringLiteral("integrity: %1\n").arg(c.integrityOk ? QStringLiteral("ok") : QStringLiteral("damaged"));
     if (!c.integrityOk) {
         for (const QString &line : c.integrity.mid(0, 20))
@@ -123,8 +125,8 @@ int backup(const DbOptions &o)
         printError(QStringLiteral("no database file at %1").arg(o.path));
         return ExitFailure;
     }
-    const QString target = backupFileName(
-        QFileInfo(o.path).absolutePath(), QDateTime::currentDateTime(), QStringLiteral(".db"));
+    const QString target
+        = backupFileName(QFileInfo(o.path).absolutePath(), QDateTime::currentDateTime(), QStringLiteral(".db"));
     const BackupResult r = backupDatabase(o.path, target);
     if (!r.ok) {
         printError(QStringLiteral("backup failed: %1").arg(r.error));

@@ -62,20 +62,22 @@ int runRenumber(const RenumberOptions &o)
             writeFactoryReset(packet, r.id);
             packets.push_back(packet.bytes());
             to.push_back(parseAddressText(r.address));
-            plan.push_back({ idText(r.id), r.oldMac, QStringLiteral("-> %1").arg(r.newMac),
-                destination(o.scan.wan, r.address) });
+            plan.push_back(
+                { idText(r.id), r.oldMac, QStringLiteral("-> %1").arg(r.newMac), destination(o.scan.wan, r.address) });
         }
     }
     writeOut(textTable(header, plan));
-    printNote(QStringLiteral("%1 terminals, %2 %3").arg(rows.size()).arg(plan.size()).arg(
-        o.mac ? QStringLiteral("factory resets planned") : QStringLiteral("ID changes planned")));
+    printNote(QStringLiteral("%1 terminals, %2 %3")
+                  .arg(rows.size())
+                  .arg(plan.size())
+                  .arg(o.mac ? QStringLiteral("factory resets planned") : QStringLiteral("ID changes planned")));
     if (o.dryRun)
         return ExitOk;
 
     // Back to back, as the window's pass sends them.
     for (size_t i = 0; i < packets.size(); ++i) {
-        const bool sent = o.scan.wan ? (!to[i].isNull() && session.sendWan(packets[i], to[i]))
-                                     : session.sendLan(packets[i]);
+        const bool sent
+            = o.scan.wan ? (!to[i].isNull() && session.sendWan(packets[i], to[i])) : session.sendLan(packets[i]);
         if (!sent)
             printError(QStringLiteral("packet %1 could not be sent").arg(i + 1));
     }

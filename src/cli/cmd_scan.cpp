@@ -50,10 +50,14 @@ int runScan(const ScanOptions &options)
         return ExitFailure;
     }
     if (qEnvironmentVariableIsSet("QUENZAL_CLI_TIMING"))
-        printNote(QStringLiteral("timing: %1 records, %2 replies, %3 ms from the end of the wait to the output written")
-                      .arg(result.records.size())
-                      .arg(result.replies)
-                      .arg(session.clockMs() - result.waitEndedMs));
+        printNote(
+            QStringLiteral("timing: %1 records, %2 replies, %3 ms from the end of the wait to the output written; "
+                           "receive buffer %4 bytes, reader thread %5")
+                .arg(result.records.size())
+                .arg(result.replies)
+                .arg(session.clockMs() - result.waitEndedMs)
+                .arg(session.transport().status().lanReceiveBuffer)
+                .arg(session.transport().status().readerThread ? QStringLiteral("yes") : QStringLiteral("no")));
     return ExitOk;
 }
 

@@ -58,10 +58,10 @@ int runSet(const SetOptions &o)
         printError(QStringLiteral("the command could not be sent"));
         return ExitFailure;
     }
-    const QString target = o.byId ? QStringLiteral("ID %1").arg(o.id)
-                                  : QStringLiteral("%1 (ID %2)").arg(o.address.toString(), targetId);
+    const QString target
+        = o.byId ? QStringLiteral("ID %1").arg(o.id) : QStringLiteral("%1 (ID %2)").arg(o.address.toString(), targetId);
     if (!o.verify) {
-        writeOut(QStringLiteral("sent %1 to %2\n").arg(o.expected, target).toUtf8());
+        writeOut(QStringLiteral("sent %1 %2 to %3\n").arg(o.fieldName, o.expected, target).toUtf8());
         return ExitOk;
     }
 
@@ -90,7 +90,7 @@ int runSet(const SetOptions &o)
             return match == VerifyMatch::Shows;
         });
         if (confirmed) {
-            writeOut(QStringLiteral("verified %1 on %2\n").arg(o.expected, target).toUtf8());
+            writeOut(QStringLiteral("verified %1 %2 on %3\n").arg(o.fieldName, o.expected, target).toUtf8());
             return ExitOk;
         }
     }
@@ -98,8 +98,8 @@ int runSet(const SetOptions &o)
         printError(QStringLiteral("not verified: no reply from %1 within 3 s")
                        .arg(o.byId ? QStringLiteral("ID ") + wantedId : queried.toString()));
     else
-        printError(QStringLiteral("not verified: expected %1, the terminal shows %2")
-                       .arg(o.expected, seen.join(QStringLiteral(", "))));
+        printError(QStringLiteral("not verified: expected %1 %2, the terminal shows %3")
+                       .arg(o.fieldName, o.expected, seen.join(QStringLiteral(", "))));
     return ExitNotVerified;
 }
 

@@ -50,8 +50,8 @@ bool Session::open(bool wan, const QNetworkInterface &iface)
         return false;
     }
     if (!wan && !st.joined) {
-        printError(QStringLiteral("cannot join the multicast group %1: %2")
-                       .arg(QLatin1String(MulticastGroup), st.joinError));
+        printError(
+            QStringLiteral("cannot join the multicast group %1: %2").arg(QLatin1String(MulticastGroup), st.joinError));
         return false;
     }
     return true;
@@ -59,8 +59,8 @@ bool Session::open(bool wan, const QNetworkInterface &iface)
 
 bool Session::sendLan(const QByteArray &bytes)
 {
-    return m_transport.send(UdpTransport::Lan, bytes.constData(), bytes.size(),
-               QHostAddress(QLatin1String(MulticastGroup)), LanPort)
+    return m_transport.send(
+               UdpTransport::Lan, bytes.constData(), bytes.size(), QHostAddress(QLatin1String(MulticastGroup)), LanPort)
         == bytes.size();
 }
 
@@ -103,6 +103,7 @@ ScanResult Session::scan(const ScanOptions &options)
     const bool progress = stderrIsTerminal();
     QHash<QPair<quint32, QString>, size_t> index; // (sender, MAC) -> record
 
+    const bool trace = qEnvironmentVariableIsSet("QUENZAL_CLI_TRACE");
     auto take = [&] {
         std::deque<UdpTransport::Datagram> batch;
         m_transport.take(batch, INT_MAX);
@@ -120,6 +121,9 @@ ScanResult Session::scan(const ScanOptions &options)
                 result.records[*it].texts = std::move(row.texts); // a later reply replaces an earlier one
             }
         }
+        if (trace && !batch.empty())
+            std::fprintf(stderr, "trace %lld ms: took %d, queued %d\n", static_cast<long long>(m_clock.elapsed()),
+                int(batch.size()), m_transport.queued());
         return !batch.empty();
     };
 
@@ -146,13 +150,13 @@ ScanResult Session::scan(const ScanOptions &options)
     };
 
     QTimer stepper;
+    int k = 0; // WAN: addresses queried so far
     if (!options.wan) {
         sendLan(composeLanQuery(m_packet));
         sending = false;
         quiet.start();
     } else {
         // The window's pace: one address per 5 ms tick.
-        int k = 0;
         stepper.setTimerType(Qt::PreciseTimer);
         stepper.setInterval(5);
         QObject::connect(&stepper, &QTimer::timeout, &context, [&] {
@@ -206,15 +210,23 @@ std::vector<TerminalTexts> inArrivalOrder(const ScanResult &result)
 
 std::vector<TerminalTexts> sortedById(const ScanResult &result)
 {
-    std::vector<TerminalTexts> rows = inArrivalOrder(result);
-    std::stable_sort(rows.begin(), rows.end(), [](const TerminalTexts &a, const TerminalTexts &b) {
-        const qlonglong ia = a[ColId].toLongLong(), ib = b[ColId].toLongLong();
-        if (ia != ib)
-            return ia < ib;
-        if (a[ColIp] != b[ColIp])
-            return a[ColIp] < b[ColIp];
-        return a[ColMac] < b[ColMac];
+    // The ID read once per record, not once per comparison.
+    std::vector<std::pair<qlonglong, size_t>> keys;
+    keys.reserve(result.records.size());
+    for (size_t i = 0; i < result.records.size(); ++i)
+        keys.emplace_back(result.records[i].texts[ColId].toLongLong(), i);
+    std::stable_sort(keys.begin(), keys.end(), [&result](const auto &a, const auto &b) {
+        if (a.first != b.first)
+            return a.first < b.first;
+        const TerminalTexts &x = result.records[a.second].texts, &y = result.records[b.second].texts;
+        if (x[ColIp] != y[ColIp])
+            return x[ColIp] < y[ColIp];
+        return x[ColMac] < y[ColMac];
     });
+    std::vector<TerminalTexts> rows;
+    rows.reserve(keys.size());
+    for (const auto &k : keys)
+        rows.push_back(result.records[k.second].texts);
     return rows;
 }
 

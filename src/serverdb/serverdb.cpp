@@ -65,11 +65,43 @@ Serverdb::Serverdb(QWidget *parent)
     connect(ui->but_Reconcile, &QAbstractButton::clicked, this,
         [this] { ReconcileDialog::openFor(this, ui->lineEdit_Serverdb->text()); });
     ui->lineEdit_Serverdb->setText(kDefaultPath);
+    ui->label_DbStatus->setVisible(false);
     SoltSetDB_Init();
     SoltSetDB_GetNetType();
 }
 
 Serverdb::~Serverdb() = default;
+
+Serverdb *Serverdb::openWindow(QWidget *parent)
+{
+    auto *window = new Serverdb(parent);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->show();
+    return window;
+}
+
+void Serverdb::showReadStatus(int status, const QString &path, const QString &error)
+{
+    QString text;
+    switch (ReadStatus(status)) {
+    case ReadStatus::Ok:
+    case ReadStatus::Missing:
+        break;
+    case ReadStatus::Locked:
+        text = QStringLiteral("数据库正被服务器占用(已锁定)，未能读取，请稍后刷新: %1").arg(path);
+        break;
+    case ReadStatus::NotADatabase:
+        text = QStringLiteral("不是数据库文件，未能读取: %1").arg(path);
+        break;
+    case ReadStatus::Unreadable:
+        text = QStringLiteral("数据库无法读取: ") + path;
+        if (!error.isEmpty())
+            text += QStringLiteral(" (%1)").arg(error);
+        break;
+    }
+    ui->label_DbStatus->setText(text);
+    ui->label_DbStatus->setVisible(!text.isEmpty());
+}
 
 void Serverdb::SoltSetDB_Init()
 {
@@ -107,12 +139,20 @@ void Serverdb::SoltSetDB_Init()
     } else {
         qCDebug(lcServerdb) << "Terminal list not read:" << listing.error;
     }
+    // A list left empty by a file that could not be read must not pass for a
+    // server without terminals.
+    showReadStatus(int(listing.status), path, listing.error);
     list->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
 }
 
 void Serverdb::SoltSetDB_GetNetType()
 {
-    const SettingValues setting = readSetting(ui->lineEdit_Serverdb->text());
+    const QString path = ui->lineEdit_Serverdb->text();
+    const SettingValues setting = readSetting(path);
+    // The server may have taken its lock between the list and this read.
+    if (setting.status != ReadStatus::Ok && setting.status != ReadStatus::Missing
+        && ui->label_DbStatus->text().isEmpty())
+        showReadStatus(int(setting.status), path, QString());
     if (!setting.ok)
         return;
     if (setting.hasNetworkType) {
@@ -157,22 +197,43 @@ void Serverdb::SoltSetDB_Delete()
     const QList<QTreeWidgetItem *> selected = ui->treeWidget->selectedItems();
     if (selected.isEmpty())
         return;
-    Function_DeleteRow(selected.first());
+    QString error;
+    const int deleted = Function_DeleteRow(selected.first(), &error);
     SoltSetDB_Init();
     ui->checkBox_SetDB->setChecked(false);
+    if (deleted != 1)
+        warn(this, QStringLiteral("删除失败:") + error);
 }
 
-int Serverdb::Function_DeleteRow(const QTreeWidgetItem *item)
+int Serverdb::Function_DeleteRow(const QTreeWidgetItem *item, QString *error)
 {
+    QString ignored;
+    if (!error)
+        error = &ignored;
     const QVariant key = item->data(0, StoredValueRole);
-    if (!key.canConvert<TerminalKey>())
-        return -1; // not a row of a load
-    const DeleteResult result = deleteTerminalRows(ui->lineEdit_Serverdb->text(), key.value<TerminalKey>());
+    if (!key.canConvert<TerminalKey>()) {
+        *error = QStringLiteral("该行不是从数据库读出的"); // not a row of a load
+        return -1;
+    }
+    const QString path = ui->lineEdit_Serverdb->text();
+    const DeleteResult result = deleteTerminalRows(path, key.value<TerminalKey>());
     if (!result.ok) {
         qCDebug(lcServerdb) << "delete failed:" << result.error;
+        const ReadStatus status = QFileInfo(path).isFile() ? readStatusOf(result.code) : ReadStatus::Missing;
+        if (status == ReadStatus::Locked)
+            *error = QStringLiteral("数据库正被服务器占用(已锁定)，请稍后再试");
+        else if (status == ReadStatus::Missing)
+            *error = QStringLiteral("文件不存在: ") + path;
+        else
+            *error = result.error;
         return -1;
     }
     qCDebug(lcServerdb) << "deleted rows:" << result.removed;
+    if (result.removed == 0) {
+        // Someone else deleted or changed the row since the list was read.
+        *error = QStringLiteral("数据库中已没有该行");
+        return -1;
+    }
     return 1;
 }
 

@@ -7,7 +7,10 @@
 // caches nothing between operations; what it knows is what its widgets show,
 // plus the stored values of the four key columns of each listed row, which
 // ride on the row itself (StoredValueRole) so a delete can bind them back
-// unchanged. Messages go through warn() (usermessage.h).
+// unchanged. Messages go through warn() (usermessage.h), except why a file
+// could not be read: that goes to the status line `label_DbStatus` in the
+// window itself, so that a server holding its lock for a moment at every
+// refresh does not bury the user in message boxes.
 #include <QMainWindow>
 
 #include <memory>
@@ -30,6 +33,10 @@ public:
     static QColor duplicateColor();
 
     explicit Serverdb(QWidget *parent = nullptr);
+    // Creates one more window on `parent` and shows it. The window deletes
+    // itself when it is closed, so windows opened and closed over a long
+    // session do not pile up under the main window.
+    static Serverdb *openWindow(QWidget *parent);
     ~Serverdb() override;
 
     Ui::Serverdb *form() const { return ui.get(); }
@@ -39,9 +46,10 @@ public:
     // rows in one pass instead (SoltSetDB_Init).
     void Function_AddRow(const char *id, const char *ip, const char *mac, const char *name,
                          QTreeWidgetItem *item);
-    // Deletes the stored rows that the listed row stands for: 1 when the
-    // statement ran, -1 when it failed.
-    int Function_DeleteRow(const QTreeWidgetItem *item);
+    // Deletes the stored rows that the listed row stands for: 1 when rows
+    // were deleted, -1 when the statement failed or found no row (the reason,
+    // for the user, goes to *error).
+    int Function_DeleteRow(const QTreeWidgetItem *item, QString *error = nullptr);
 
 public Q_SLOTS:
     void SoltSetDB_Init();
@@ -56,6 +64,9 @@ public Q_SLOTS:
 
 private:
     bool confirmed();
+    // The status line under the list: why the file could not be read, or
+    // nothing.
+    void showReadStatus(int status, const QString &path, const QString &error);
 
     std::unique_ptr<Ui::Serverdb> ui;
 };

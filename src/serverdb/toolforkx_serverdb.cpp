@@ -2,10 +2,9 @@
 #include "app/toolforkx.h"
 #include "serverdb/serverdb.h"
 
-// Each click opens one more window; the main window keeps no reference, the
-// window is its child and goes with it.
+// Each click opens one more window; the main window keeps no reference. The
+// window is its child, goes with it, and is deleted as soon as it is closed.
 void ToolForKX::SoltSetCheckServer_db()
 {
-    auto *window = new Serverdb(this);
-    window->show();
+    Serverdb::openWindow(this);
 }

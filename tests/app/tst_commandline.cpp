@@ -167,8 +167,7 @@ private Q_SLOTS:
 
     void helpListsTheOptions()
     {
-        const CommandLine line
-            = quenzal::parseCommandLine({ QStringLiteral("quenzal"), QStringLiteral("--help") });
+        const CommandLine line = quenzal::parseCommandLine({ QStringLiteral("quenzal"), QStringLiteral("--help") });
         QVERIFY2(line.output.contains(QStringLiteral("--version")), qPrintable(line.output));
         QVERIFY2(line.output.contains(QStringLiteral("--help")), qPrintable(line.output));
         QVERIFY2(line.output.contains(QStringLiteral("--interface <NAME>")), qPrintable(line.output));

@@ -5,6 +5,7 @@
 #include <QtTest>
 
 #include "cli/cliargs.h"
+#include "cli/session.h"
 #include "core/commands/commandpackets.h"
 #include "core/discovery/numbering.h"
 #include "core/discovery/reconcile.h"
@@ -184,7 +185,8 @@ private Q_SLOTS:
         p.writeStartupBytes();
         writeIdChange(p, 2, 5, s("02:00:00:00:00:0A"));
         QCOMPARE(p.bytes().toHex(' '),
-            QByteArray("aa 01 f2 01 03 b2 02 00 00 00 00 0a 01 06 00 dd 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 dd"));
+            QByteArray(
+                "aa 01 f2 01 03 b2 02 00 00 00 00 0a 01 06 00 dd 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 dd"));
         writeFactoryReset(p, 5);
         QCOMPARE(p.bytes().left(7).toHex(' '), QByteArray("aa 01 f2 01 06 b1 01"));
     }
@@ -259,25 +261,25 @@ private Q_SLOTS:
                 out << QString::fromUtf8(i);
             return out;
         };
-        QTest::newRow("agree, other spellings")
-            << l({ "5 198.18.1.2 02-00-00-00-00-01" }) << l({ "005 198.018.001.002 02:00:00:00:00:01" }) << QStringList();
-        QTest::newRow("silent and unknown") << l({ "5 198.18.1.2 02:00:00:00:00:01" })
-                                            << l({ "6 198.18.1.3 02:00:00:00:00:02" })
-                                            << l({ "silent 0 -1", "unknown -1 0" });
-        QTest::newRow("id differs, paired by MAC") << l({ "5 198.18.1.2 02:00:00:00:00:01" })
-                                                   << l({ "7 198.18.1.2 02:00:00:00:00:01" }) << l({ "id 0 0" });
-        QTest::newRow("moved: ip differs, paired by MAC") << l({ "5 198.18.1.2 02:00:00:00:00:01" })
-                                                          << l({ "5 198.18.1.9 02:00:00:00:00:01" }) << l({ "ip 0 0" });
-        QTest::newRow("mac differs, paired by IP") << l({ "5 198.18.1.2 02:00:00:00:00:01" })
-                                                   << l({ "5 198.18.1.2 02:00:00:00:00:09" }) << l({ "mac 0 0" });
+        QTest::newRow("agree, other spellings") << l({ "5 198.18.1.2 02-00-00-00-00-01" })
+                                                << l({ "005 198.018.001.002 02:00:00:00:00:01" }) << QStringList();
+        QTest::newRow("silent and unknown")
+            << l({ "5 198.18.1.2 02:00:00:00:00:01" }) << l({ "6 198.18.1.3 02:00:00:00:00:02" })
+            << l({ "silent 0 -1", "unknown -1 0" });
+        QTest::newRow("id differs, paired by MAC")
+            << l({ "5 198.18.1.2 02:00:00:00:00:01" }) << l({ "7 198.18.1.2 02:00:00:00:00:01" }) << l({ "id 0 0" });
+        QTest::newRow("moved: ip differs, paired by MAC")
+            << l({ "5 198.18.1.2 02:00:00:00:00:01" }) << l({ "5 198.18.1.9 02:00:00:00:00:01" }) << l({ "ip 0 0" });
+        QTest::newRow("mac differs, paired by IP")
+            << l({ "5 198.18.1.2 02:00:00:00:00:01" }) << l({ "5 198.18.1.2 02:00:00:00:00:09" }) << l({ "mac 0 0" });
         // The MAC round runs first: a terminal that took another's old
         // address still pairs with its own row.
         QTest::newRow("MAC before IP over all rows")
             << l({ "1 198.18.1.2 02:00:00:00:00:01", "2 198.18.1.3 02:00:00:00:00:02" })
-            << l({ "2 198.18.1.2 02:00:00:00:00:02", "1 198.18.1.4 02:00:00:00:00:01" })
-            << l({ "ip 0 1", "ip 1 0" });
-        QTest::newRow("two rows, one terminal") << l({ "1 198.18.1.2 02:00:00:00:00:01", "1 198.18.1.2 02:00:00:00:00:01" })
-                                               << l({ "1 198.18.1.2 02:00:00:00:00:01" }) << l({ "silent 1 -1" });
+            << l({ "2 198.18.1.2 02:00:00:00:00:02", "1 198.18.1.4 02:00:00:00:00:01" }) << l({ "ip 0 1", "ip 1 0" });
+        QTest::newRow("two rows, one terminal")
+            << l({ "1 198.18.1.2 02:00:00:00:00:01", "1 198.18.1.2 02:00:00:00:00:01" })
+            << l({ "1 198.18.1.2 02:00:00:00:00:01" }) << l({ "silent 1 -1" });
         QTest::newRow("unreadable MAC in the database pairs by IP")
             << l({ "1 198.18.1.2 x" }) << l({ "1 198.18.1.2 02:00:00:00:00:01" }) << l({ "mac 0 0" });
         QTest::newRow("empty both") << QStringList() << QStringList() << QStringList();
@@ -327,6 +329,7 @@ private Q_SLOTS:
         QTest::newRow("help") << l({ "--help" }) << int(cli::Command::Help);
         QTest::newRow("sub help") << l({ "set", "--help" }) << int(cli::Command::Help);
         QTest::newRow("version") << l({ "--version" }) << int(cli::Command::Version);
+        QTest::newRow("help-all is help, no scan") << l({ "scan", "--help-all" }) << int(cli::Command::Help);
     }
 
     void goodArguments()
@@ -339,13 +342,14 @@ private Q_SLOTS:
 
     void setArguments()
     {
-        const cli::Command c = cli::parseCommandLine(
-            { s("quenzal-cli"), s("set"), s("--id"), s("5"), s("ip"), s("198.018.001.030") });
+        const cli::Command c
+            = cli::parseCommandLine({ s("quenzal-cli"), s("set"), s("--id"), s("5"), s("ip"), s("198.018.001.030") });
         QCOMPARE(c.kind, cli::Command::Set);
         QCOMPARE(c.set.commandFields, (QStringList { s("198"), s("18"), s("1"), s("30") }));
         QCOMPARE(c.set.expected, s("198.018.001.030"));
         QCOMPARE(c.set.column, int(ColIp));
-        const cli::Command w = cli::parseCommandLine({ s("quenzal-cli"), s("scan"), s("--wan"), s("10.0.1.250-10.0.2.5") });
+        const cli::Command w
+            = cli::parseCommandLine({ s("quenzal-cli"), s("scan"), s("--wan"), s("10.0.1.250-10.0.2.5") });
         QCOMPARE(w.scan.count, 11);
         QCOMPARE(scanStepAddress(w.scan.range, 5), QByteArray("10.0.2.0"));
     }
@@ -407,8 +411,9 @@ private Q_SLOTS:
             QString(QChar(0x202E)), QString(), s("--wan=") + huge, s("-abc") };
         for (const QString &a : strange) {
             for (const char *sub : { "scan", "set", "renumber", "db", "reconcile", "diff", "help" }) {
-                for (const QStringList &args : { QStringList { s("q"), s(sub), a }, QStringList { s("q"), s(sub), s("--wan"), a },
-                         QStringList { s("q"), s(sub), s("--id"), a, s("ip"), a } }) {
+                for (const QStringList &args :
+                    { QStringList { s("q"), s(sub), a }, QStringList { s("q"), s(sub), s("--wan"), a },
+                        QStringList { s("q"), s(sub), s("--id"), a, s("ip"), a } }) {
                     const cli::Command c = cli::parseCommandLine(args);
                     if (c.kind == cli::Command::Invalid) {
                         QVERIFY(c.error.size() <= 310);

@@ -34,7 +34,19 @@ private Q_SLOTS:
         QTest::newRow("id too big") << QStringLiteral("[terminal]\nid = 70000\n");
         QTest::newRow("no equals") << QStringLiteral("[terminal]\nid 7\n");
         QTest::newRow("repeat outside") << QStringLiteral("repeat = 2\n");
+        // Many large repeats used to be expanded until memory ran out.
+        QTest::newRow("repeat beyond the bound") << QStringLiteral("[terminal]\nrepeat = 100001\n");
+        QTest::newRow("repeats adding up beyond the bound")
+            << QStringLiteral("[terminal]\nrepeat = 60000\n[terminal]\nrepeat = 40000\n[terminal]\n");
     }
+    void largestFleet()
+    {
+        const sim::FleetConfig c
+            = sim::parseFleetConfig(QStringLiteral("[terminal]\nrepeat = 60000\n[terminal]\nrepeat = 40000\n"));
+        QVERIFY2(c.error.isEmpty(), qPrintable(c.error));
+        QCOMPARE(c.terminals.size(), sim::kMaxFleetTerminals);
+    }
+
     void errors()
     {
         QFETCH(QString, text);

@@ -104,7 +104,7 @@ private:
                 ++replies;
             // A rewrite of an ID half-way, as the numbering passes make them.
             if (i == 200) {
-                if (!QTest::qWaitFor(arrived, 20000))
+                if (!QTest::qWaitFor(arrived, 120000))
                     return {};
                 QTreeWidgetItem *target = nullptr;
                 for (int r = 0; r < list->topLevelItemCount(); ++r) {
@@ -118,7 +118,7 @@ private:
             }
         }
         // The second half goes out as one burst.
-        if (!QTest::qWaitFor(arrived, 60000) || !QTest::qWaitFor([&] { return !feed->busy(); }, 5000))
+        if (!QTest::qWaitFor(arrived, 180000) || !QTest::qWaitFor([&] { return !feed->busy(); }, 10000))
             return {};
         list->sortItems(0, Qt::AscendingOrder); // as the tick does once replies stop
         QTest::qWait(200); // layouts and fitting after the sort

@@ -6,10 +6,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRegularExpression>
+#include <QPointer>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
+
+#include <sqlite3.h>
 
 #include "dbfixtures.h"
 #include "serverdb/serverdb.h"
@@ -49,6 +52,23 @@ bool marked(QTreeWidgetItem *item, int column)
     return item->background(column).color() == Serverdb::duplicateColor()
            && item->background(column).style() == Qt::SolidPattern;
 }
+
+// A connection of the server holding its exclusive lock.
+struct LockHolder {
+    sqlite3 *db = nullptr;
+    bool ok = false;
+    explicit LockHolder(const QString &path)
+    {
+        sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+        ok = sqlite3_exec(db, "BEGIN EXCLUSIVE; INSERT INTO Terminal(ID) VALUES(999);", nullptr, nullptr, nullptr)
+             == SQLITE_OK;
+    }
+    ~LockHolder()
+    {
+        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_close_v2(db);
+    }
+};
 
 } // namespace
 
@@ -193,6 +213,126 @@ private Q_SLOTS:
                  "a failed read keeps the previous format text");
         QVERIFY(!QFile::exists(missing));
         QVERIFY(m_messages.isEmpty());
+    }
+
+    void statusLine_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("start"); // of the status line; empty: no line
+        QTest::newRow("readable") << u("ok") << QString();
+        QTest::newRow("missing file") << u("missing") << QString();
+        QTest::newRow("locked by the server") << u("locked") << u("数据库正被服务器占用(已锁定)");
+        QTest::newRow("not a database") << u("text") << u("不是数据库文件");
+        QTest::newRow("empty file") << u("empty") << u("不是数据库文件");
+        QTest::newRow("no Terminal table") << u("notable") << u("数据库无法读取");
+    }
+    void statusLine()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, start);
+        auto window = openOn(m_db);
+        auto *list = w<QTreeWidget>(window.get(), "treeWidget");
+        auto *status = w<QLabel>(window.get(), "label_DbStatus");
+        QCOMPARE(list->topLevelItemCount(), 6);
+        QVERIFY(status->text().isEmpty() && !status->isVisible());
+
+        QString file = m_db;
+        std::unique_ptr<LockHolder> lock;
+        if (kind == u("missing"))
+            file = m_dir->filePath(u("none.db"));
+        if (kind == u("text") || kind == u("empty")) {
+            file = m_dir->filePath(u("other.db"));
+            QFile f(file);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            if (kind == u("text"))
+                f.write(QByteArray("no database\n").repeated(100));
+        }
+        if (kind == u("locked")) {
+            lock = std::make_unique<LockHolder>(m_db);
+            QVERIFY(lock->ok);
+        }
+        if (kind == u("notable")) {
+            file = m_dir->filePath(u("other.db"));
+            QVERIFY(fixtures::exec(file, "CREATE TABLE Setting(NetworkType, ServerIP)"));
+        }
+        w<QLineEdit>(window.get(), "lineEdit_Serverdb")->setText(file);
+        QTest::mouseClick(w<QPushButton>(window.get(), "but_SetDB_Sync"), Qt::LeftButton);
+
+        QVERIFY(m_messages.isEmpty()); // never a dialog
+        if (start.isEmpty()) {
+            QVERIFY2(status->text().isEmpty() && !status->isVisible(), qPrintable(status->text()));
+        } else {
+            QVERIFY2(status->isVisible() && status->text().startsWith(start), qPrintable(status->text()));
+            QVERIFY(status->text().contains(file));
+            QCOMPARE(list->topLevelItemCount(), 0);
+        }
+        QCOMPARE(QFile::exists(file), kind != u("missing"));
+
+        // Once the file can be read again the line goes.
+        lock.reset();
+        w<QLineEdit>(window.get(), "lineEdit_Serverdb")->setText(m_db);
+        QTest::mouseClick(w<QPushButton>(window.get(), "but_SetDB_Sync"), Qt::LeftButton);
+        QCOMPARE(list->topLevelItemCount(), 6);
+        QVERIFY(status->text().isEmpty() && !status->isVisible());
+    }
+
+    void failedDeleteSaysSo_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("locked by the server") << u("locked") << u("删除失败:数据库正被服务器占用(已锁定)，请稍后再试");
+        QTest::newRow("row already gone") << u("gone") << u("删除失败:数据库中已没有该行");
+        QTest::newRow("file gone") << u("nofile") << u("删除失败:文件不存在: ");
+    }
+    void failedDeleteSaysSo()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, message);
+        auto window = openOn(m_db);
+        auto *list = w<QTreeWidget>(window.get(), "treeWidget");
+        selectRow(window.get(), rowByName(list, u("门口")));
+        std::unique_ptr<LockHolder> lock;
+        if (kind == u("locked")) {
+            lock = std::make_unique<LockHolder>(m_db);
+            QVERIFY(lock->ok);
+        }
+        if (kind == u("gone"))
+            QVERIFY(fixtures::exec(m_db, "DELETE FROM Terminal WHERE IP='192.168.1.12'"));
+        if (kind == u("nofile"))
+            QVERIFY(QFile::remove(m_db));
+        w<QCheckBox>(window.get(), "checkBox_SetDB")->click();
+        QTest::mouseClick(w<QPushButton>(window.get(), "but_SetDB_Delete"), Qt::LeftButton);
+        QCOMPARE(m_messages.size(), 1);
+        QVERIFY2(m_messages[0].startsWith(message), qPrintable(m_messages[0]));
+        QVERIFY(!w<QCheckBox>(window.get(), "checkBox_SetDB")->isChecked());
+        lock.reset();
+        if (kind == u("locked"))
+            QCOMPARE(fixtures::rows(m_db, "SELECT count(*) FROM Terminal").value(0).value(0).toInt(), 6);
+        QVERIFY(kind != u("nofile") || !QFile::exists(m_db));
+    }
+
+    void closedWindowsAreFreed()
+    {
+        QWidget main; // stands in for the main window
+        QList<QPointer<Serverdb>> windows;
+        for (int i = 0; i < 100; ++i) {
+            Serverdb *window = Serverdb::openWindow(&main);
+            QVERIFY(window->isVisible());
+            QCOMPARE(window->parentWidget(), &main);
+            windows << window;
+            if (i % 2) { // half of them with a list
+                w<QLineEdit>(window, "lineEdit_Serverdb")->setText(m_db);
+                window->but_SetDB_Sync();
+            }
+        }
+        QCOMPARE(main.findChildren<Serverdb *>().size(), 100);
+        // Each click opens one more: all 100 are distinct windows.
+        QCOMPARE(QSet<Serverdb *>(windows.begin(), windows.end()).size(), 100);
+        for (const QPointer<Serverdb> &window : windows)
+            QVERIFY(window->close());
+        QTRY_VERIFY_WITH_TIMEOUT(std::all_of(windows.begin(), windows.end(), [](const QPointer<Serverdb> &p) { return p.isNull(); }),
+                                 5000);
+        QVERIFY(main.findChildren<Serverdb *>().isEmpty());
     }
 
     void unconfirmedActionsOnlyWarn_data()

@@ -166,6 +166,10 @@ FleetConfig parseFleetConfig(const QString &text)
             continue;
         if (line == QLatin1String("[terminal]")) {
             finish();
+            if (config.terminals.size() >= kMaxFleetTerminals) {
+                config.error = QStringLiteral("line %1: more than %2 terminals").arg(n + 1).arg(kMaxFleetTerminals);
+                return config;
+            }
             inTerminal = true;
             current = defaults;
             repeat = 1;
@@ -181,6 +185,12 @@ FleetConfig parseFleetConfig(const QString &text)
         if (key == QLatin1String("repeat")) {
             if (!inTerminal || !parseNumber(value, 1000000, repeat)) {
                 config.error = QStringLiteral("line %1: repeat needs a number inside [terminal]").arg(n + 1);
+                return config;
+            }
+            // Checked here, before the copies are made: a file of many large
+            // repeats would otherwise exhaust memory.
+            if (repeat > kMaxFleetTerminals - config.terminals.size()) {
+                config.error = QStringLiteral("line %1: more than %2 terminals").arg(n + 1).arg(kMaxFleetTerminals);
                 return config;
             }
             continue;

@@ -16,9 +16,14 @@
 
 #include <QString>
 
+#include <cstddef>
 #include <vector>
 
 namespace sim {
+
+// The most terminals one fleet file may describe, `repeat` included; a
+// larger fleet is refused with an error instead of exhausting memory.
+constexpr std::size_t kMaxFleetTerminals = 100000;
 
 struct FleetConfig
 {

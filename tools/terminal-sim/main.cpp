@@ -175,7 +175,13 @@ private:
             return;
         int sent = 0;
         for (size_t i : targets) {
-            if (sendAll(replyFd, sim::buildStatusReply(m_terminals[i]), d.senderAddress(), quint16(d.senderPort())))
+            // A terminal answers from its own address where it has a socket
+            // there, as a device of its own would; the rest share replyFd.
+            int fd = replyFd;
+            const auto own = m_wan.find(addressNumber(m_terminals[i].ip));
+            if (own != m_wan.end() && own->second)
+                fd = int(own->second->socketDescriptor());
+            if (sendAll(fd, sim::buildStatusReply(m_terminals[i]), d.senderAddress(), quint16(d.senderPort())))
                 ++sent;
         }
         std::printf("replied %d %lld\n", sent, static_cast<long long>(monotonicNs()));

@@ -87,8 +87,7 @@ QString differenceKindName(Difference::Kind kind)
 
 namespace {
 
-template<typename T>
-bool sameValue(const std::optional<T> &a, const std::optional<T> &b)
+template <typename T> bool sameValue(const std::optional<T> &a, const std::optional<T> &b)
 {
     // Unreadable on both sides is no difference to report twice; unreadable
     // on one side is.
@@ -99,8 +98,8 @@ bool sameValue(const std::optional<T> &a, const std::optional<T> &b)
 
 } // namespace
 
-std::vector<int> pairTerminals(
-    const std::vector<TerminalIdentity> &database, const std::vector<TerminalIdentity> &scanned, std::vector<bool> *byMac_)
+std::vector<int> pairTerminals(const std::vector<TerminalIdentity> &database,
+    const std::vector<TerminalIdentity> &scanned, std::vector<bool> *byMac_)
 {
     // Unpaired scanned rows per MAC and per IP, in scan order.
     QHash<QString, std::vector<int>> byMac;

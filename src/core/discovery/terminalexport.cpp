@@ -12,8 +12,7 @@ namespace quenzal {
 
 namespace {
 
-template<size_t N>
-std::array<QString, N> fromUtf8(const char *const (&texts)[N])
+template <size_t N> std::array<QString, N> fromUtf8(const char *const (&texts)[N])
 {
     std::array<QString, N> out;
     for (size_t i = 0; i < N; ++i)
@@ -22,20 +21,39 @@ std::array<QString, N> fromUtf8(const char *const (&texts)[N])
 }
 
 // The form's captions (toolforkx.ui), in column order.
-const char *const Captions[TerminalListColumns] = { "编号", "本地地址", "子网掩码", "本地网关", "MAC地址", "服务器地址",
-    "链接", "DHCP", "音量", "网络", "固件", "类型", "型号", "功放", "主机1", "主机2", "主机3", "Mode", "增益", "延迟",
-    "LAN频率", "WAN频率", "自动接听", "采集地址", "外部音频", "话筒模式", "Group", "第二服务器", "字库", "引导",
-    "响铃开关", "最大音量" };
+const char *const Captions[TerminalListColumns]
+    = { "编号", "本地地址", "子网掩码", "本地网关", "MAC地址", "服务器地址", "链接", "DHCP", "音量", "网络", "固件",
+          "类型", "型号", "功放", "主机1", "主机2", "主机3", "Mode", "增益", "延迟", "LAN频率", "WAN频率", "自动接听",
+          "采集地址", "外部音频", "话筒模式", "Group", "第二服务器", "字库", "引导", "响铃开关", "最大音量" };
 
 // Never rename a key: scripts and saved scans depend on them.
-const char *const Keys[TerminalListColumns] = { "id", "ip", "mask", "gateway", "mac", "server", "link", "dhcp",
-    "volume", "network", "firmware", "type", "model", "amplifier", "host1", "host2", "host3", "mode", "gain", "delay",
-    "lan_rate", "wan_rate", "auto_answer", "capture", "ext_audio", "mic_mode", "group", "server2", "font", "boot",
-    "ring", "max_volume" };
+const char *const Keys[TerminalListColumns]
+    = { "id", "ip", "mask", "gateway", "mac", "server", "link", "dhcp", "volume", "network", "firmware", "type",
+          "model", "amplifier", "host1", "host2", "host3", "mode", "gain", "delay", "lan_rate", "wan_rate",
+          "auto_answer", "capture", "ext_audio", "mic_mode", "group", "server2", "font", "boot", "ring", "max_volume" };
 
 void appendJsonString(QByteArray &out, const QString &text)
 {
     out += '"';
+    // Nearly every cell is plain ASCII: copied as it is, without a UTF-8
+    // conversion of its own.
+    bool plain = true;
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u >= 0x80 || u < 0x20 || u == '"' || u == '\\') {
+            plain = false;
+            break;
+        }
+    }
+    if (plain) {
+        const qsizetype at = out.size();
+        out.resize(at + text.size());
+        char *dst = out.data() + at;
+        for (const QChar c : text)
+            *dst++ = char(c.unicode());
+        out += '"';
+        return;
+    }
     const QByteArray utf8 = text.toUtf8();
     for (const char c : utf8) {
         const auto u = static_cast<unsigned char>(c);

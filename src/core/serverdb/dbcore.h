@@ -2,26 +2,43 @@
 // The database window's work on the server's SQLite file, without widgets.
 //
 // Design:
-// - Every operation opens its own connection, works and closes it before it
-//   returns (the owners in sqliteraii.h), because the server program keeps
-//   using the same file; nothing is cached between operations.
-// - Files are opened without creating: a path that names no file reads as
-//   "nothing there" and leaves nothing behind. Reads use read-only
-//   connections, so listing, backing up and converting never change the
-//   source.
+// - Every operation opens its own connections, works and closes them before
+//   it returns (the owners in sqliteraii.h), because the server program keeps
+//   using the same file; nothing is cached between operations. Every
+//   connection waits up to kBusyTimeoutMs for the server's locks.
+// - The server's file is only ever read through a snapshot: its pages are
+//   copied with SQLite's online backup API into a private in-memory database
+//   (snapshotDatabase), in small steps, so the server's writes are held up
+//   for one step at a time, or, when the server changes the file faster than
+//   the copy can finish, once for one whole copy. Listing, the Setting
+//   fields, backups and the conversion all read the snapshot, never the file
+//   under a long read transaction.
+// - Reading never changes the server's file: the connection is read-only,
+//   never creates a file and never checkpoints a WAL. A file in WAL mode is
+//   read with its WAL, which stays as it is (SQLite's shared-memory index
+//   beside it, the -shm file, is written as by any reader). A file with a
+//   hot journal (a server that died mid-transaction) is not rolled back: the
+//   file and its journal are copied aside and the copy is rolled back and
+//   read, which gives the last committed state.
+// - Failures are told apart (ReadStatus): a missing file lists nothing and
+//   says nothing, as before; a locked file, a file that is no database and a
+//   file that cannot be read say so.
 // - Values are kept as stored (StoredValue: SQLite type plus bytes). The list
 //   shows decoded texts, but a delete binds the stored values back, so a name
 //   whose bytes do not survive the 8-bit codec, or an ID stored as text, still
-//   finds its row. No statement is ever built by pasting values into SQL.
+//   finds its row. No statement is ever built by pasting values into SQL, and
+//   a statement whose parameters cannot all be bound is not run.
 // - Duplicate marking counts each shown text once in a hash per column, so a
 //   load is linear in the number of rows.
-// - Backups go through SQLite's online backup API: a consistent snapshot even
-//   while the server writes, never over an existing file.
-// - The conversion copies six tables from an old-format file into a fresh
-//   copy of a blank new-format reference, one transaction per table, with
-//   prepared INSERTs whose parameters carry each value with the type its
-//   target column expects. A row that the output refuses is counted, not
-//   fatal; a read or write error of the files stops the whole conversion and
+// - Backups and the conversion output are written under a temporary name in
+//   the target's folder and renamed into place only when complete, so a
+//   crash at any moment leaves either the previous file or a complete one.
+//   A backup never replaces an existing file.
+// - The conversion copies six tables from a snapshot of an old-format file
+//   into a fresh copy of a blank new-format reference, one transaction per
+//   table, with prepared INSERTs whose parameters carry each value with the
+//   type its target column expects. A row that the output refuses is
+//   counted, not fatal; a read or write error stops the whole conversion and
 //   removes the half-written output.
 #include <QByteArray>
 #include <QDateTime>
@@ -32,8 +49,7 @@
 #include <cstdint>
 #include <vector>
 
-struct sqlite3;
-struct sqlite3_stmt;
+#include "core/serverdb/sqliteraii.h"
 
 namespace quenzal::serverdb {
 
@@ -48,6 +64,8 @@ struct StoredValue {
     QByteArray bytes;
 
     static StoredValue fromColumn(sqlite3_stmt *stmt, int column);
+    // fromColumn, false when SQLite could not hand out the value's bytes.
+    static bool read(sqlite3_stmt *stmt, int column, StoredValue *out);
     static StoredValue text(const QByteArray &bytes);
     static StoredValue number(qint64 value);
 
@@ -84,21 +102,45 @@ struct TerminalRow {
     TerminalKey key;
 };
 
+// How reading the server's file went.
+enum class ReadStatus {
+    Ok,
+    Missing,      // no file at the path (nothing is created there)
+    Locked,       // the server held its lock for longer than the busy timeout
+    NotADatabase, // the file is no SQLite database (an empty file included)
+    Unreadable,   // damaged, unreadable, or without the table asked for
+};
+
+// The SQLite result code's meaning for the user.
+ReadStatus readStatusOf(int sqliteCode);
+
+// A consistent in-memory copy of the database file at `path` (see Design).
+struct Snapshot {
+    ReadStatus status = ReadStatus::Unreadable;
+    Connection db;
+    QString error;
+};
+Snapshot snapshotDatabase(const QString &path);
+
 struct TerminalListing {
+    ReadStatus status = ReadStatus::Unreadable;
     bool ok = false;        // the Terminal query ran to its end
     bool newFormat = false; // table AlarmInformation exists
     std::vector<TerminalRow> rows;
     QString error;
 };
 
-// Reads the distinct rows of table Terminal.
+// Reads the distinct rows of table Terminal from a snapshot of the file.
 TerminalListing readTerminals(const QString &path);
+// The same on an open connection.
+TerminalListing listTerminals(sqlite3 *db);
 
 // For each row, a bit per key column (bit i for kKeyColumns[i]) set when
 // another row shows the same text in that column.
 std::vector<std::uint8_t> duplicateMarks(const std::vector<TerminalRow> &rows);
 
 struct SettingValues {
+    ReadStatus status = ReadStatus::Unreadable; // of the snapshot
     bool ok = false; // the query ran and gave a first row
     bool hasNetworkType = false;
     bool hasServerIp = false;
@@ -107,6 +149,7 @@ struct SettingValues {
 };
 
 SettingValues readSetting(const QString &path);
+SettingValues readSettingFrom(sqlite3 *db);
 // "LAN" for exactly "0", "WAN" for anything else, NULL included.
 QString networkTypeText(const StoredValue &value);
 // The bound address, "Auto" when empty or NULL.
@@ -119,6 +162,7 @@ bool Function_HasAlarmTable(sqlite3 *db);
 struct DeleteResult {
     bool ok = false;
     int removed = 0;
+    int code = 0; // SQLite result code of a failure
     QString error;
 };
 
@@ -135,9 +179,12 @@ struct BackupResult {
     QString error;
 };
 
-// Copies a database with SQLite's online backup API into a file that must
-// not exist yet. On failure nothing is left at the target.
+// Copies a database, through a snapshot, into a file that must not exist
+// yet. On failure nothing is left at the target.
 BackupResult backupDatabase(const QString &source, const QString &target);
+// Writes an open database into a new file `target`, under a temporary name
+// first; never replaces an existing file.
+BackupResult writeDatabaseFile(sqlite3 *db, const QString &target);
 
 struct TableCopyResult {
     QString table;
@@ -175,8 +222,14 @@ struct ConversionResult {
     int skippedRows() const;
 };
 
-// Converts an old-format database: backs it up to `backupPath`, replaces
-// `outputPath` by a copy of `referencePath` and runs the six copy steps.
+// The six copy steps from an open source into an open output, each in its
+// own transaction on the output. Returns false on a read or write error
+// (the message goes to *error); the tables done so far are in *tables.
+bool copyTables(sqlite3 *src, sqlite3 *out, std::vector<TableCopyResult> *tables, QString *error);
+
+// Converts an old-format database: backs a snapshot of it up to
+// `backupPath`, fills a copy of `referencePath` under a temporary name beside
+// `outputPath` and renames it to `outputPath` once complete.
 // The caller has checked that source and reference exist.
 ConversionResult convertDatabase(const QString &sourcePath, const QString &referencePath,
                                  const QString &outputPath, const QString &backupPath);

@@ -1,8 +1,28 @@
 #include "core/serverdb/sqliteraii.h"
 
+#include <QThread>
+
+#include "core/serverdb/logging.h"
+
 namespace quenzal::serverdb {
 
-Connection openDatabase(const QString &path, OpenMode mode, QString *error)
+namespace {
+
+// Settings every connection gets; false (with *rc set) if one is refused.
+bool configure(sqlite3 *db, int *rc)
+{
+    int off = 0;
+    *rc = sqlite3_extended_result_codes(db, 1);
+    if (*rc == SQLITE_OK)
+        *rc = sqlite3_busy_timeout(db, kBusyTimeoutMs);
+    if (*rc == SQLITE_OK)
+        *rc = sqlite3_db_config(db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, &off);
+    return *rc == SQLITE_OK;
+}
+
+} // namespace
+
+Connection openDatabase(const QString &path, OpenMode mode, QString *error, int *rcOut)
 {
     int flags = SQLITE_OPEN_READONLY;
     if (mode == OpenMode::ReadWrite)
@@ -10,16 +30,24 @@ Connection openDatabase(const QString &path, OpenMode mode, QString *error)
     else if (mode == OpenMode::Create)
         flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
     sqlite3 *raw = nullptr;
-    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &raw, flags, nullptr);
+    int rc = sqlite3_open_v2(path.toUtf8().constData(), &raw, flags, nullptr);
     Connection db(raw);
+    if (rc == SQLITE_OK && !configure(raw, &rc)) {
+        // Fall through with the refused setting's code.
+    }
     if (rc != SQLITE_OK) {
         if (error)
             *error = raw ? lastError(raw) : QString::fromUtf8(sqlite3_errstr(rc));
+        if (rcOut)
+            *rcOut = raw ? sqlite3_extended_errcode(raw) : rc;
         return nullptr;
     }
-    // Extended codes let callers tell a missing table from a damaged file.
-    sqlite3_extended_result_codes(raw, 1);
     return db;
+}
+
+Connection openMemoryDatabase(QString *error)
+{
+    return openDatabase(QStringLiteral(":memory:"), OpenMode::Create, error);
 }
 
 Statement prepare(sqlite3 *db, const char *sql, QString *error)
@@ -38,11 +66,38 @@ int execute(sqlite3 *db, const char *sql)
 {
     Statement stmt = prepare(db, sql);
     if (!stmt)
-        return sqlite3_errcode(db);
+        return sqlite3_extended_errcode(db);
     int rc;
     while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
     }
     return rc == SQLITE_DONE ? SQLITE_OK : rc;
+}
+
+int copyPages(sqlite3 *src, sqlite3 *dst, int stepPages)
+{
+    sqlite3_backup *backup = sqlite3_backup_init(dst, "main", src, "main");
+    if (!backup)
+        return sqlite3_extended_errcode(dst);
+    int rc = SQLITE_OK;
+    int lastRemaining = -1;
+    for (;;) {
+        rc = sqlite3_backup_step(backup, stepPages);
+        if (rc != SQLITE_OK)
+            break; // SQLITE_DONE, or the lock was not had within the busy timeout, or an error
+        const int remaining = sqlite3_backup_remaining(backup);
+        if (lastRemaining >= 0 && remaining > lastRemaining && stepPages > 0) {
+            // The source changed between two steps and the copy began anew.
+            qCDebug(lcServerdb) << "the file changed during the copy; copying it in one step";
+            stepPages = -1;
+        }
+        lastRemaining = remaining;
+        // Between steps the file is free: let a waiting writer have it.
+        QThread::yieldCurrentThread();
+    }
+    const int finished = sqlite3_backup_finish(backup);
+    if (rc == SQLITE_DONE && finished != SQLITE_OK)
+        rc = finished;
+    return rc;
 }
 
 QString lastError(sqlite3 *db)

@@ -1,0 +1,186 @@
+// quenzal-cli db: the real binary on database files built by the fixtures
+// (no socket is opened): listing in each format, the soundness check and its
+// exit codes, backup beside the source, conversion with its per-table counts.
+#include <QtTest>
+
+#include "dbfixtures.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+
+namespace {
+
+QString s(const char *t)
+{
+    return QString::fromUtf8(t);
+}
+
+struct Run
+{
+    int exit = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+Run runCli(const QStringList &args, const QString &workDir = QString())
+{
+    QProcess p;
+    if (!workDir.isEmpty())
+        p.setWorkingDirectory(workDir);
+    p.start(QStringLiteral(QUENZAL_CLI), args);
+    Run r;
+    if (!p.waitForStarted(5000) || !p.waitForFinished(30000)) {
+        p.kill();
+        p.waitForFinished(5000);
+        return r;
+    }
+    r.exit = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2;
+    r.out = p.readAllStandardOutput();
+    r.err = p.readAllStandardError();
+    return r;
+}
+
+QByteArray why(const Run &r)
+{
+    return "exit " + QByteArray::number(r.exit) + "\nstdout: " + r.out + "\nstderr: " + r.err;
+}
+
+fixtures::Row terminal(int id, const char *ip, const char *mac, const QString &name)
+{
+    return fixtures::Row { id, 8, 0, 1, 1, 1, 1, QByteArray(ip), QByteArray(mac), name };
+}
+
+} // namespace
+
+class TestCliDb : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    QString m_sound, m_shared;
+
+    QString path(const char *name) const { return m_dir.filePath(s(name)); }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        m_sound = path("sound.db");
+        QVERIFY(fixtures::createNewFormat(m_sound));
+        QVERIFY(fixtures::insert(m_sound, "Terminal",
+            { terminal(1, "198.18.1.1", "02:00:00:00:00:01", s("大厅")),
+                terminal(2, "198.18.1.2", "02:00:00:00:00:02", s("a,\"b\"")) }));
+        m_shared = path("shared.db");
+        QVERIFY(fixtures::createOldFormat(m_shared));
+        QVERIFY(fixtures::insert(m_shared, "Terminal",
+            { terminal(5, "198.18.1.1", "02:00:00:00:00:01", s("x")),
+                terminal(5, "198.18.1.2", "02:00:00:00:00:02", s("y")),
+                terminal(6, "198.18.1.2", "02:00:00:00:00:03", s("z")) }));
+        QFile junk(path("junk.db"));
+        QVERIFY(junk.open(QIODevice::WriteOnly));
+        junk.write(QByteArray(4096, 'x'));
+    }
+
+    void list()
+    {
+        Run r = runCli({ s("db"), s("list"), m_shared });
+        QVERIFY2(r.exit == 0, why(r));
+        const QList<QByteArray> lines = r.out.trimmed().split('\n');
+        QCOMPARE(lines.size(), 4);
+        QVERIFY(lines[0].startsWith("ID  Vol  M"));
+        QVERIFY2(lines[1].trimmed().endsWith(" id"), lines[1].constData());
+        QVERIFY2(lines[2].trimmed().endsWith(" id,ip"), lines[2].constData());
+        QVERIFY2(lines[3].trimmed().endsWith(" ip"), lines[3].constData());
+
+        r = runCli({ s("db"), s("list"), m_sound, s("--format"), s("json") });
+        QVERIFY2(r.exit == 0, why(r));
+        const QJsonArray a = QJsonDocument::fromJson(r.out).array();
+        QCOMPARE(a.size(), 2);
+        QCOMPARE(a.at(0).toObject().value(s("name")).toString(), s("大厅"));
+        QCOMPARE(a.at(1).toObject().value(s("mac")).toString(), s("02:00:00:00:00:02"));
+        QCOMPARE(a.at(1).toObject().value(s("shared_id")).toBool(), false);
+
+        r = runCli({ s("db"), s("list"), m_sound, s("--format"), s("csv") });
+        QVERIFY2(r.exit == 0, why(r));
+        QVERIFY(r.out.startsWith("\xEF\xBB\xBF"
+                                 "ID,Vol,M,IEnable,RBEnable,RMEnable,OBEnable,IP,MAC,Name\r\n"));
+        QVERIFY2(r.out.contains(",\"a,\"\"b\"\"\"\r\n"), r.out.constData());
+
+        r = runCli({ s("db"), s("list"), path("missing.db") });
+        QVERIFY2(r.exit == 1, why(r));
+        QVERIFY(!QFile::exists(path("missing.db")));
+    }
+
+    void check_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<int>("exit");
+        QTest::addColumn<QByteArray>("says");
+        QTest::newRow("sound") << s("sound.db") << 0 << QByteArray("result: sound");
+        QTest::newRow("shared ID and IP") << s("shared.db") << 4 << QByteArray("shared id: 2 rows (5)");
+        QTest::newRow("not a database") << s("junk.db") << 1 << QByteArray();
+        QTest::newRow("missing") << s("nothing.db") << 1 << QByteArray();
+    }
+
+    void check()
+    {
+        QFETCH(QString, file);
+        QFETCH(int, exit);
+        QFETCH(QByteArray, says);
+        const Run r = runCli({ s("db"), s("check"), m_dir.filePath(file) });
+        QVERIFY2(r.exit == exit, why(r));
+        if (!says.isEmpty())
+            QVERIFY2(r.out.contains(says), r.out.constData());
+        else
+            QVERIFY(r.err.startsWith("quenzal-cli: "));
+    }
+
+    void backup()
+    {
+        const Run r = runCli({ s("db"), s("backup"), m_sound });
+        QVERIFY2(r.exit == 0, why(r));
+        const QString target = QString::fromUtf8(r.out.trimmed());
+        QVERIFY2(QFileInfo(target).absolutePath() == QFileInfo(m_sound).absolutePath(), qPrintable(target));
+        QVERIFY(QFileInfo(target).fileName().startsWith(s("Velmora_")));
+        QCOMPARE(fixtures::rows(target, "SELECT ID, Name FROM Terminal ORDER BY ID").size(), 2);
+        QVERIFY2(runCli({ s("db"), s("backup"), path("missing.db") }).exit == 1, "no source, no backup");
+    }
+
+    void convert()
+    {
+        const QString work = path("convert");
+        QVERIFY(QDir().mkpath(work));
+        QVERIFY(fixtures::createReference(work + s("/LS_New.db")));
+        const QString old = work + s("/old.db");
+        QVERIFY(fixtures::createOldFormat(old));
+        QVERIFY(fixtures::insert(old, "Terminal",
+            { terminal(1, "198.18.1.1", "02:00:00:00:00:01", s("a")),
+                terminal(2, "198.18.1.2", "02:00:00:00:00:02", s("b")) }));
+        Run r = runCli({ s("db"), s("convert"), old, s("--output"), s("out.db") }, work);
+        QVERIFY2(r.exit == 0, why(r));
+        QVERIFY2(r.out.contains("Terminal"), r.out.constData());
+        QList<QByteArray> terminalLine;
+        for (const QByteArray &line : r.out.split('\n')) {
+            if (line.startsWith("Terminal"))
+                terminalLine << line;
+        }
+        QCOMPARE(terminalLine.size(), 1);
+        QCOMPARE(terminalLine[0].simplified(), QByteArray("Terminal 2 2 0"));
+        QCOMPARE(fixtures::rows(work + s("/out.db"), "SELECT ID FROM Terminal").size(), 2);
+
+        // Already new: nothing written, exit 0 with a note.
+        r = runCli({ s("db"), s("convert"), m_sound, s("--output"), s("again.db") }, work);
+        QVERIFY2(r.exit == 0 && r.err.contains("already in the new format"), why(r));
+        QVERIFY(!QFile::exists(work + s("/again.db")));
+        // No reference: failure, nothing written.
+        r = runCli({ s("db"), s("convert"), old, s("--reference"), s("none.db"), s("--output"), s("x.db") }, work);
+        QVERIFY2(r.exit == 1, why(r));
+        QVERIFY(!QFile::exists(work + s("/x.db")));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCliDb)
+#include "tst_cli_db.moc"
