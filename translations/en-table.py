@@ -78,3 +78,13 @@ M = {
 "未确认：3 秒内终端没有回复（期望 %1）": "Not verified: no reply from the terminal within 3 s (expected %1)",
 "未确认：期望 %1，终端显示 %2": "Not verified: expected %1, the terminal shows %2",
 }
+M.update({
+"\n%1表有%2行未复制": "\n%2 rows of table %1 were not copied",
+"数据库正被服务器占用(已锁定)，未能读取，请稍后刷新: %1": "The server holds the database (locked); not read, refresh later: %1",
+"不是数据库文件，未能读取: %1": "Not a database file, not read: %1",
+"数据库无法读取: ": "Cannot read the database: ",
+"该行不是从数据库读出的": "This row was not read from the database",
+"数据库正被服务器占用(已锁定)，请稍后再试": "The server holds the database (locked); try again later",
+"文件不存在: ": "No such file: ",
+"数据库中已没有该行": "The row is no longer in the database",
+})

@@ -265,6 +265,40 @@
         <source>提示</source>
         <translation>Notice</translation>
     </message>
+    <message>
+        <source>
+%1表有%2行未复制</source>
+        <translation>
+%2 rows of table %1 were not copied</translation>
+    </message>
+    <message>
+        <source>数据库正被服务器占用(已锁定)，未能读取，请稍后刷新: %1</source>
+        <translation>The server holds the database (locked); not read, refresh later: %1</translation>
+    </message>
+    <message>
+        <source>不是数据库文件，未能读取: %1</source>
+        <translation>Not a database file, not read: %1</translation>
+    </message>
+    <message>
+        <source>数据库无法读取: </source>
+        <translation>Cannot read the database: </translation>
+    </message>
+    <message>
+        <source>该行不是从数据库读出的</source>
+        <translation>This row was not read from the database</translation>
+    </message>
+    <message>
+        <source>数据库正被服务器占用(已锁定)，请稍后再试</source>
+        <translation>The server holds the database (locked); try again later</translation>
+    </message>
+    <message>
+        <source>文件不存在: </source>
+        <translation>No such file: </translation>
+    </message>
+    <message>
+        <source>数据库中已没有该行</source>
+        <translation>The row is no longer in the database</translation>
+    </message>
 </context>
 <context>
     <name>ToolForKX</name>
