@@ -89,9 +89,9 @@ void checkInterface(CommandLine &line, const QStringList &interfaceNames)
     names.removeDuplicates();
     line.action = CommandLine::Action::Exit;
     line.exitCode = 2;
-    line.output = QStringLiteral("quenzal: no interface '%1' with an IPv4 address is up (there are: %2)\n")
-                      .arg(line.interfaceName,
-                          names.isEmpty() ? QStringLiteral("none") : names.join(QStringLiteral(", ")));
+    line.output
+        = QStringLiteral("quenzal: no interface '%1' with an IPv4 address is up (there are: %2)\n")
+              .arg(line.interfaceName, names.isEmpty() ? QStringLiteral("none") : names.join(QStringLiteral(", ")));
 }
 
 } // namespace quenzal

@@ -68,8 +68,8 @@ int runSet(const SetOptions &o)
     // Which replies speak for the terminal: on the LAN the one with its ID
     // (the new one after an ID change); in WAN mode the one from its address
     // (the new one after an IP change), with its MAC unless that changed.
-    const VerifyTarget verify = verifyTargetFor(o.byId, idText(o.id), knownMac, o.address,
-        expectedAfterCommand(o.command, o.commandFields));
+    const VerifyTarget verify
+        = verifyTargetFor(o.byId, idText(o.id), knownMac, o.address, expectedAfterCommand(o.command, o.commandFields));
     const QString wantedId = verify.idText;
     const QHostAddress queried = verify.address;
     QStringList seen;

@@ -27,8 +27,8 @@ void ToolForKX::verifyAfterCommand(TerminalCommand command, const QStringList &f
         return; // nothing went out
     m_verify = Verification();
     m_verify.active = true;
-    m_verify.target = verifyTargetFor(lan, ui->lineEdit_rebootid->text(), m_selectedMac,
-        parseAddressText(selectedTerminalAddress()), expected);
+    m_verify.target = verifyTargetFor(
+        lan, ui->lineEdit_rebootid->text(), m_selectedMac, parseAddressText(selectedTerminalAddress()), expected);
     qCDebug(lcCommands) << "verifying column" << expected.column << "=" << expected.text;
     showStatus(tr("正在确认：期望 %1").arg(expected.text));
     sendVerifyQuery();

@@ -81,8 +81,7 @@ void ToolForKX::setupFieldTools()
     connect(ui->comboBox_Interface, &QComboBox::activated, this, &ToolForKX::SlotInterfaceChosen);
 
     ui->comboBox_Interface->setToolTip(ui->comboBox_Interface->currentText());
-    connect(ui->comboBox_Interface, &QComboBox::currentTextChanged, ui->comboBox_Interface,
-        &QWidget::setToolTip);
+    connect(ui->comboBox_Interface, &QComboBox::currentTextChanged, ui->comboBox_Interface, &QWidget::setToolTip);
 
     // The filter sits in the free right end of the menu bar, above the list,
     // so that the list keeps its rows.

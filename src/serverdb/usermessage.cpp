@@ -19,8 +19,8 @@ void warn(QWidget *parent, const QString &text)
         handler()(parent, text);
         return;
     }
-    QMessageBox::warning(parent, QCoreApplication::translate("Serverdb", "提示"), text, QMessageBox::Ok,
-        QMessageBox::NoButton);
+    QMessageBox::warning(
+        parent, QCoreApplication::translate("Serverdb", "提示"), text, QMessageBox::Ok, QMessageBox::NoButton);
 }
 
 WarningHandler setWarningHandler(WarningHandler h)

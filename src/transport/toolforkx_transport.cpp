@@ -45,12 +45,10 @@ void ToolForKX::setupNetwork()
     m_wanDestination = parseAddressText(ui->lineEdit_LocalIP->text());
     m_lanDestination = QHostAddress(QLatin1String(MulticastGroup));
     connect(m_transport, &UdpTransport::datagramsReady, this, &ToolForKX::recv_slot);
-    connect(m_transport, &UdpTransport::repliesDropped, this, [this](quint64 total) {
-        showStatus(tr("负载过高：已丢弃 %1 个终端回复").arg(total));
-    });
-    connect(m_transport, &UdpTransport::readerStopped, this, [this](const QString &reason) {
-        showStatus(tr("接收线程已停止（%1），改由主线程接收").arg(reason));
-    });
+    connect(m_transport, &UdpTransport::repliesDropped, this,
+        [this](quint64 total) { showStatus(tr("负载过高：已丢弃 %1 个终端回复").arg(total)); });
+    connect(m_transport, &UdpTransport::readerStopped, this,
+        [this](const QString &reason) { showStatus(tr("接收线程已停止（%1），改由主线程接收").arg(reason)); });
     reportTransportStatus();
 }
 

@@ -153,14 +153,16 @@ private Q_SLOTS:
         auto *ui = window.form();
         QCOMPARE(window.size(), QSize(1131, 716));
         QVERIFY2(window.minimumSizeHint().width() <= 1131 && window.minimumSizeHint().height() <= 716,
-            qPrintable(QStringLiteral("%1 x %2").arg(window.minimumSizeHint().width()).arg(window.minimumSizeHint().height())));
+            qPrintable(QStringLiteral("%1 x %2")
+                           .arg(window.minimumSizeHint().width())
+                           .arg(window.minimumSizeHint().height())));
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QCOMPARE(window.size(), QSize(1131, 716));
         // The filter stands above the list, at the right end of the menu bar.
         QVERIFY(ui->lineEdit_Filter->isVisible());
-        QVERIFY(ui->lineEdit_Filter->mapTo(&window, QPoint(0, 0)).y()
-            < ui->treeWidget->mapTo(&window, QPoint(0, 0)).y());
+        QVERIFY(
+            ui->lineEdit_Filter->mapTo(&window, QPoint(0, 0)).y() < ui->treeWidget->mapTo(&window, QPoint(0, 0)).y());
         QVERIFY(!ui->checkBox_Verify->isChecked());
         QCOMPARE(ui->checkBox_Verify->text(), s("发送后确认"));
         QVERIFY(!ui->checkBox_Preview->isChecked());
@@ -176,8 +178,8 @@ private Q_SLOTS:
         // Every up interface with an IPv4 address; the one shown is that of
         // the address the fields show.
         QVERIFY(ui->comboBox_Interface->count() >= 1);
-        QVERIFY2(ui->comboBox_Interface->currentText().endsWith(QStringLiteral(" (") + ui->lineEdit_LocalIP->text()
-                     + QLatin1Char(')')),
+        QVERIFY2(ui->comboBox_Interface->currentText().endsWith(
+                     QStringLiteral(" (") + ui->lineEdit_LocalIP->text() + QLatin1Char(')')),
             qPrintable(ui->comboBox_Interface->currentText()));
         QVERIFY(window.statusText().isEmpty()); // both ports bound, group joined
     }
@@ -193,14 +195,24 @@ private Q_SLOTS:
         ui->but_Scan->click();
         // The LAN query: packet kind 2, byte 6 = 1, the markers in 15 and 31.
         QCOMPARE(probe.next().bytes.toHex(),
-            QByteArray("aa02f2000000" "01" "0000000000000000" "dd" "000000000000000000000000000000" "dd"));
+            QByteArray("aa02f2000000"
+                       "01"
+                       "0000000000000000"
+                       "dd"
+                       "000000000000000000000000000000"
+                       "dd"));
         QTreeWidgetItem *row = addRow(window, "007", "198.018.000.002", "02:00:00:00:00:07");
         select(window, row);
         QVERIFY2(probe.next(500).isNull(), "a selection sends nothing");
         ui->but_Cip->click();
         // Code 4 to ID 007 with the address the selection put into the fields.
         QCOMPARE(probe.next().bytes.toHex(),
-            QByteArray("aa01f2010804" "c6120002" "0000000000" "dd" "000000000000000000000000000000" "dd"));
+            QByteArray("aa01f2010804"
+                       "c6120002"
+                       "0000000000"
+                       "dd"
+                       "000000000000000000000000000000"
+                       "dd"));
         QVERIFY2(probe.next(1500).isNull(), "verification is off by default: no query after the command");
     }
 
@@ -343,7 +355,8 @@ private Q_SLOTS:
         ui->treeWidget->setFocus();
         QApplication::clipboard()->clear();
         QTest::keySequence(ui->treeWidget, QKeySequence::Copy);
-        QTRY_COMPARE_WITH_TIMEOUT(QApplication::clipboard()->text(), terminalsToTsv({ window.terminalListRows()[1] }), 2000);
+        QTRY_COMPARE_WITH_TIMEOUT(
+            QApplication::clipboard()->text(), terminalsToTsv({ window.terminalListRows()[1] }), 2000);
         QVERIFY(QApplication::clipboard()->text().startsWith(row->text(ColId) + QLatin1Char('\t') + row->text(ColIp)));
     }
 
@@ -475,7 +488,8 @@ private Q_SLOTS:
         QFETCH(QString, ip);
         QFETCH(bool, applies);
         testrig::Simulator sim;
-        QVERIFY(sim.start(m_dir.path(), VerifyFleet, s("verify-") + QString::fromLatin1(QTest::currentDataTag()).replace(QLatin1Char(' '), QLatin1Char('-'))));
+        QVERIFY(sim.start(m_dir.path(), VerifyFleet,
+            s("verify-") + QString::fromLatin1(QTest::currentDataTag()).replace(QLatin1Char(' '), QLatin1Char('-'))));
         ToolForKX window;
         auto *ui = window.form();
         ui->but_Scan->click();
@@ -551,8 +565,8 @@ private Q_SLOTS:
         QCOMPARE(window.windowTitle(), s("QuenzalV7.6"));
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        QVERIFY2(window.minimumSizeHint().width() <= 1131,
-            qPrintable(QString::number(window.minimumSizeHint().width())));
+        QVERIFY2(
+            window.minimumSizeHint().width() <= 1131, qPrintable(QString::number(window.minimumSizeHint().width())));
         QCOMPARE(window.size(), QSize(1131, 716));
         QCOMPARE(ui->lineEdit_Cip->text(), s("192")); // start values unchanged
         ui->checkBox_Wan->setChecked(true);
@@ -560,7 +574,8 @@ private Q_SLOTS:
         QVERIFY2(window.statusText().startsWith(s("WAN mode: no terminal selected")), qPrintable(window.statusText()));
         // Every caption of the form has an English text.
         for (QAbstractButton *b : window.findChildren<QAbstractButton *>()) {
-            const bool chinese = std::any_of(b->text().cbegin(), b->text().cend(), [](QChar c) { return c.unicode() >= 0x4e00; });
+            const bool chinese
+                = std::any_of(b->text().cbegin(), b->text().cend(), [](QChar c) { return c.unicode() >= 0x4e00; });
             QVERIFY2(!chinese, qPrintable(b->objectName() + s(": ") + b->text()));
         }
         // A row from a terminal keeps its text.

@@ -44,8 +44,8 @@ private Q_SLOTS:
         QTest::newRow("id") << int(C::SetId) << QStringList { s("7") } << true << int(ColId) << s("007") << QString();
         QTest::newRow("id not a number") << int(C::SetId) << QStringList { s("abc") } << true << int(ColId) << s("000")
                                          << QString();
-        QTest::newRow("id leading zeros") << int(C::SetId) << QStringList { s("0012") } << true << int(ColId)
-                                          << s("012") << QString();
+        QTest::newRow("id leading zeros")
+            << int(C::SetId) << QStringList { s("0012") } << true << int(ColId) << s("012") << QString();
         QTest::newRow("ip") << int(C::Ip) << QStringList { s("198"), s("18"), s("1"), s("30") } << true << int(ColIp)
                             << s("198.018.001.030") << s("198.18.1.30");
         QTest::newRow("ip keeps 8 bits") << int(C::Ip) << QStringList { s("300"), s("18"), s("x"), s("1") } << true
@@ -104,22 +104,21 @@ private Q_SLOTS:
                                      << int(VerifyMatch::Differs);
         QTest::newRow("lan other id") << true << int(C::Gateway) << gw << s("198.18.1.7") << 2
                                       << int(VerifyMatch::Other);
-        QTest::newRow("lan id change: new id") << true << int(C::SetId) << id << s("198.18.1.6") << 3
-                                               << int(VerifyMatch::Shows);
-        QTest::newRow("lan id change: old id is another terminal") << true << int(C::SetId) << id << s("198.18.1.6")
-                                                                   << 1 << int(VerifyMatch::Other);
-        QTest::newRow("wan shows") << false << int(C::Gateway) << gw << s("198.18.1.6") << 0
-                                   << int(VerifyMatch::Shows);
-        QTest::newRow("wan other sender") << false << int(C::Gateway) << gw << s("198.18.1.7") << 0
-                                          << int(VerifyMatch::Other);
-        QTest::newRow("wan same sender other mac") << false << int(C::Gateway) << gw << s("198.18.1.6") << 2
-                                                   << int(VerifyMatch::Other);
-        QTest::newRow("wan ip change: new address") << false << int(C::Ip) << ip << s("198.18.1.30") << 4
-                                                    << int(VerifyMatch::Shows);
-        QTest::newRow("wan ip change: old address") << false << int(C::Ip) << ip << s("198.18.1.6") << 1
-                                                    << int(VerifyMatch::Other);
-        QTest::newRow("wan mac change: mac not required") << false << int(C::Mac) << mac << s("198.18.1.6") << 5
-                                                          << int(VerifyMatch::Shows);
+        QTest::newRow("lan id change: new id")
+            << true << int(C::SetId) << id << s("198.18.1.6") << 3 << int(VerifyMatch::Shows);
+        QTest::newRow("lan id change: old id is another terminal")
+            << true << int(C::SetId) << id << s("198.18.1.6") << 1 << int(VerifyMatch::Other);
+        QTest::newRow("wan shows") << false << int(C::Gateway) << gw << s("198.18.1.6") << 0 << int(VerifyMatch::Shows);
+        QTest::newRow("wan other sender")
+            << false << int(C::Gateway) << gw << s("198.18.1.7") << 0 << int(VerifyMatch::Other);
+        QTest::newRow("wan same sender other mac")
+            << false << int(C::Gateway) << gw << s("198.18.1.6") << 2 << int(VerifyMatch::Other);
+        QTest::newRow("wan ip change: new address")
+            << false << int(C::Ip) << ip << s("198.18.1.30") << 4 << int(VerifyMatch::Shows);
+        QTest::newRow("wan ip change: old address")
+            << false << int(C::Ip) << ip << s("198.18.1.6") << 1 << int(VerifyMatch::Other);
+        QTest::newRow("wan mac change: mac not required")
+            << false << int(C::Mac) << mac << s("198.18.1.6") << 5 << int(VerifyMatch::Shows);
     }
 
     void match()
