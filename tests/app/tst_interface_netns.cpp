@@ -95,6 +95,28 @@ private Q_SLOTS:
         QVERIFY(box->currentText().endsWith(window.form()->lineEdit_LocalIP->text() + QLatin1Char(')')));
     }
 
+    // The list is read afresh when it opens: an address added meanwhile is
+    // there, and the entry shown stays.
+    void refreshedWhenOpened()
+    {
+        ToolForKX window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QComboBox *box = window.form()->comboBox_Interface;
+        const QString shown = box->currentText();
+        const int before = box->count();
+        QCOMPARE(QProcess::execute(s("ip"), { s("addr"), s("add"), s("198.19.9.9/16"), s("dev"), m_ifB }), 0);
+        auto cleanup = qScopeGuard([&] {
+            QProcess::execute(s("ip"), { s("addr"), s("del"), s("198.19.9.9/16"), s("dev"), m_ifB });
+        });
+        QCOMPARE(box->count(), before);
+        QTest::mouseClick(box, Qt::LeftButton);
+        QCOMPARE(box->count(), before + 1);
+        QVERIFY(box->findText(m_ifB + s(" (198.19.9.9)")) >= 0);
+        QCOMPARE(box->currentText(), shown);
+        box->hidePopup();
+    }
+
     void scanFollowsTheChoice()
     {
         ToolForKX window(m_ifA);
