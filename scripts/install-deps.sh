@@ -8,6 +8,7 @@ packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libqt6network6
     libsqlite3-dev sqlite3
+    qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools   # lrelease for the English translation
     fonts-wqy-microhei          # CJK glyphs for the Chinese captions
 )
 if [ "${1:-}" = "--test" ]; then

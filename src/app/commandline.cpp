@@ -23,6 +23,16 @@ CommandLine parseCommandLine(const QStringList &arguments)
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     // Options of the window go here, each with a field in CommandLine.
+    const QCommandLineOption interfaceOption(QStringLiteral("interface"),
+        QStringLiteral("Join 239.0.0.2 on the interface NAME and send multicast out of it; its address goes into "
+                       "the address fields. Default: the system's choice, the last address found."),
+        QStringLiteral("NAME"));
+    parser.addOption(interfaceOption);
+    const QCommandLineOption langOption(QStringLiteral("lang"),
+        QStringLiteral("Language of the window: en or zh. Default: English when the system locale is en_*, "
+                       "Chinese otherwise."),
+        QStringLiteral("en|zh"));
+    parser.addOption(langOption);
 
     CommandLine result;
     const bool parsed = parser.parse(arguments);
@@ -50,7 +60,38 @@ CommandLine parseCommandLine(const QStringList &arguments)
             + QStringLiteral(" (quenzal --help lists the options)\n");
         return result;
     }
+    result.interfaceName = parser.value(interfaceOption);
+    if (parser.isSet(interfaceOption) && result.interfaceName.isEmpty()) {
+        result.action = CommandLine::Action::Exit;
+        result.exitCode = 2;
+        result.output = QStringLiteral("quenzal: --interface needs the name of an interface\n");
+        return result;
+    }
+    if (parser.isSet(langOption)) {
+        const QString lang = parser.value(langOption).toLower();
+        if (lang != QLatin1String("en") && lang != QLatin1String("zh")) {
+            result.action = CommandLine::Action::Exit;
+            result.exitCode = 2;
+            result.output = QStringLiteral("quenzal: --lang takes en or zh, not '%1'\n").arg(parser.value(langOption));
+            return result;
+        }
+        result.language = lang;
+    }
     return result;
+}
+
+void checkInterface(CommandLine &line, const QStringList &interfaceNames)
+{
+    if (line.action != CommandLine::Action::Run || line.interfaceName.isEmpty()
+        || interfaceNames.contains(line.interfaceName))
+        return;
+    QStringList names = interfaceNames;
+    names.removeDuplicates();
+    line.action = CommandLine::Action::Exit;
+    line.exitCode = 2;
+    line.output
+        = QStringLiteral("quenzal: no interface '%1' with an IPv4 address is up (there are: %2)\n")
+              .arg(line.interfaceName, names.isEmpty() ? QStringLiteral("none") : names.join(QStringLiteral(", ")));
 }
 
 } // namespace quenzal

@@ -6,8 +6,14 @@
 #include "ui_toolforkx.h"
 
 ToolForKX::ToolForKX(QWidget *parent)
+    : ToolForKX(QString(), parent)
+{
+}
+
+ToolForKX::ToolForKX(const QString &interfaceName, QWidget *parent)
     : QMainWindow(parent)
     , ui(std::make_unique<Ui::ToolForKX>())
+    , m_startInterface(interfaceName)
 {
     ui->setupUi(this);
     connectButtons();
@@ -21,6 +27,8 @@ ToolForKX::ToolForKX(QWidget *parent)
     m_scanTimer = std::make_unique<QTimer>();
     m_scanTimer->setInterval(5);
     connect(m_scanTimer.get(), &QTimer::timeout, this, &ToolForKX::slotTimer);
+
+    setupFieldTools();
 }
 
 ToolForKX::~ToolForKX() = default;

@@ -18,8 +18,12 @@
 
 #include <memory>
 
+#include "core/commands/verify.h"
 #include "core/transport/packets.h"
+#include "core/transport/statusreply.h"
 #include "core/transport/udptransport.h"
+
+#include <vector>
 
 class QTimer;
 class QTreeWidgetItem;
@@ -34,6 +38,10 @@ class ToolForKX : public QMainWindow
 
 public:
     explicit ToolForKX(QWidget *parent = nullptr);
+    // interfaceName: the interface to join the group on and send multicast
+    // out of from the start (the command line's --interface); empty: the
+    // system's choice, the last address in the fields, as always.
+    explicit ToolForKX(const QString &interfaceName, QWidget *parent = nullptr);
     ~ToolForKX() override;
 
     // Read access for tests and for the parts of the window that only look.
@@ -44,6 +52,13 @@ public:
     // The two sockets (LAN 12682, WAN 12685) and the replies they receive.
     quenzal::UdpTransport *transport() const { return m_transport; }
     bool isWanMode() const;
+    // The rows of the terminal list in list order, hidden rows included.
+    std::vector<quenzal::TerminalTexts> terminalListRows() const;
+    // Writes the whole list to `path`: JSON when it ends in .json, else CSV.
+    bool exportTerminalList(const QString &path, QString *error = nullptr);
+    // The status bar's current text.
+    QString statusText() const;
+    bool scanRunning() const;
 
 public Q_SLOTS:
     void slotSysTimer();
@@ -118,6 +133,13 @@ public Q_SLOTS:
     void SoltSetRingOFF();
     void SoltSetMaxVol();
 
+    // Field tools beside the slots above.
+    void SlotInterfaceChosen(int index);
+    void SlotStopScan();
+    void SlotFilterChanged();
+    void SlotExport();
+    void SlotCopyRows();
+
 public:
     // Routes one packet by the transport mode: the multicast group in LAN
     // mode, the selected terminal's address in WAN mode.
@@ -133,12 +155,28 @@ public:
     // of an existing row goes through here, so the list's lookup indexes stay
     // in step with the texts.
     void setTerminalListCellText(QTreeWidgetItem *item, int column, const QString &text);
+    // After a single-terminal command went out: when checkBox_Verify is
+    // ticked and the command changes what a reply shows, query the terminal
+    // and say in the status bar whether it took the value.
+    void verifyAfterCommand(quenzal::TerminalCommand command, const QStringList &fields);
 
 private:
     void connectButtons();
     void setupNetwork();
+    void setupFieldTools();
+    void refreshInterfaces();
+    void useLocalAddress(const QString &text);
+    void showStatus(const QString &text);
+    void reportTransportStatus();
+    void applyFilter(QTreeWidgetItem *item) const;
+    void scanFinished(bool stopped);
+    void onRowAppended(const quenzal::TerminalTexts &row, const QHostAddress &from, QTreeWidgetItem *item);
+    void sendVerifyQuery();
+    void verifyTick();
+    bool previewRenumbering(bool macs);
 
     std::unique_ptr<Ui::ToolForKX> ui;
+    QString m_startInterface;
 
     // transport
     quenzal::UdpTransport *m_transport = nullptr;
@@ -159,6 +197,22 @@ private:
     int m_scanDone = 0;
     int m_scanRunning = 0;
     char m_scanAddress[32] = {};
+    int m_summaryCountdown = -1; // ticks until the end of a scan is reported
+    bool m_scanStopped = false; // the last scan was ended by but_StopScan
+
+    // selection: the MAC of the selected row, for the verification
+    QString m_selectedMac;
+
+    // verification after send
+    struct Verification
+    {
+        bool active = false;
+        quenzal::VerifyTarget target;
+        int attempts = 0;
+        QStringList seen;
+    };
+    Verification m_verify;
+    QTimer *m_verifyTimer = nullptr;
 
     // --- terminal list and scan helpers (discovery) ---
     // Turns status replies into rows (duplicate index, column fitting); made

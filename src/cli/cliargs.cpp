@@ -1,5 +1,6 @@
 #include "cli/cliargs.h"
 
+#include "core/commands/verify.h"
 #include "core/transport/statusreply.h"
 
 #include <QCommandLineParser>
@@ -231,7 +232,16 @@ Command parseScan(const QStringList &rest)
 
 bool readSetValue(SetOptions *o, const QString &fieldName, const QString &value, QString *error)
 {
-    auto octets = [&](SetField field, TerminalCommand command, int column) {
+    // The column and text that show the value come from the core, from the
+    // same field texts the command is written from (the window verifies the same way).
+    auto expect = [o]() {
+        const ExpectedValue e = expectedAfterCommand(o->command, o->commandFields);
+        o->column = e.column;
+        o->expected = e.text;
+        o->newAddress = e.newAddress;
+        return true;
+    };
+    auto octets = [&](SetField field, TerminalCommand command) {
         quint8 a[4];
         if (!parseStrictAddress(value, a)) {
             *error = QStringLiteral("bad %1 '%2': dotted address such as 198.18.1.30").arg(fieldName, value);
@@ -242,11 +252,7 @@ bool readSetValue(SetOptions *o, const QString &fieldName, const QString &value,
         o->commandFields.clear();
         for (quint8 b : a)
             o->commandFields << QString::number(b);
-        o->column = column;
-        o->expected = addressText(a);
-        if (field == SetField::Ip)
-            o->newAddress = QHostAddress((quint32(a[0]) << 24) | (quint32(a[1]) << 16) | (quint32(a[2]) << 8) | a[3]);
-        return true;
+        return expect();
     };
     if (fieldName == QLatin1String("id")) {
         int id = 0;
@@ -257,18 +263,16 @@ bool readSetValue(SetOptions *o, const QString &fieldName, const QString &value,
         o->field = SetField::Id;
         o->command = TerminalCommand::SetId;
         o->commandFields = { QString::number(id) };
-        o->column = ColId;
-        o->expected = idText(id);
-        return true;
+        return expect();
     }
     if (fieldName == QLatin1String("ip"))
-        return octets(SetField::Ip, TerminalCommand::Ip, ColIp);
+        return octets(SetField::Ip, TerminalCommand::Ip);
     if (fieldName == QLatin1String("mask"))
-        return octets(SetField::Mask, TerminalCommand::Mask, ColMask);
+        return octets(SetField::Mask, TerminalCommand::Mask);
     if (fieldName == QLatin1String("gateway"))
-        return octets(SetField::Gateway, TerminalCommand::Gateway, ColGateway);
+        return octets(SetField::Gateway, TerminalCommand::Gateway);
     if (fieldName == QLatin1String("server"))
-        return octets(SetField::Server, TerminalCommand::ServerIp, ColServer);
+        return octets(SetField::Server, TerminalCommand::ServerIp);
     if (fieldName == QLatin1String("mac")) {
         quint8 mac[6];
         if (!parseMac(value, mac)) {
@@ -280,9 +284,7 @@ bool readSetValue(SetOptions *o, const QString &fieldName, const QString &value,
         o->commandFields.clear();
         for (quint8 b : mac)
             o->commandFields << QString::asprintf("%02X", b);
-        o->column = ColMac;
-        o->expected = macText(mac);
-        return true;
+        return expect();
     }
     if (fieldName == QLatin1String("dhcp")) {
         const QString v = value.toLower();
@@ -298,9 +300,7 @@ bool readSetValue(SetOptions *o, const QString &fieldName, const QString &value,
         o->field = SetField::Dhcp;
         o->command = on ? TerminalCommand::DhcpOn : TerminalCommand::DhcpOff;
         o->commandFields.clear();
-        o->column = ColDhcp;
-        o->expected = on ? QStringLiteral("Yes--") : QStringLiteral("---No");
-        return true;
+        return expect();
     }
     *error = QStringLiteral("unknown field '%1': id, ip, mask, gateway, server, mac or dhcp").arg(fieldName);
     return false;

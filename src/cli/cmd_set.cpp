@@ -3,14 +3,15 @@
 #include "cli/commands.h"
 #include "cli/output.h"
 #include "cli/session.h"
+#include "core/commands/verify.h"
 #include "core/discovery/scanrange.h"
 
 namespace quenzal::cli {
 
 namespace {
 
-constexpr int Attempts = 3;
-constexpr int AttemptMs = 1000; // three queries within three seconds
+constexpr int Attempts = VerifyAttempts;
+constexpr int AttemptMs = VerifyAttemptMs; // three queries within three seconds
 
 // Queries `to` in WAN mode until the terminal there answers; its reply.
 bool lookUp(Session &session, const QHostAddress &to, TerminalTexts *found)
@@ -67,8 +68,10 @@ int runSet(const SetOptions &o)
     // Which replies speak for the terminal: on the LAN the one with its ID
     // (the new one after an ID change); in WAN mode the one from its address
     // (the new one after an IP change), with its MAC unless that changed.
-    const QString wantedId = o.field == SetField::Id ? o.expected : idText(o.id);
-    const QHostAddress queried = (!o.byId && o.field == SetField::Ip) ? o.newAddress : o.address;
+    const VerifyTarget verify
+        = verifyTargetFor(o.byId, idText(o.id), knownMac, o.address, expectedAfterCommand(o.command, o.commandFields));
+    const QString wantedId = verify.idText;
+    const QHostAddress queried = verify.address;
     QStringList seen;
     for (int attempt = 0; attempt < Attempts; ++attempt) {
         const QByteArray query = o.byId ? composeLanQuery(session.packet()) : composeWanQuery(session.packet());
@@ -78,19 +81,13 @@ int runSet(const SetOptions &o)
             session.sendWan(query, queried);
         const bool confirmed = session.collect(AttemptMs, [&](const QByteArray &data, const QHostAddress &from) {
             const TerminalTexts reply = decodeStatusReply(data).texts;
-            if (o.byId) {
-                if (reply[ColId] != wantedId)
-                    return false;
-            } else {
-                if (from.toIPv4Address() != queried.toIPv4Address())
-                    return false;
-                if (o.field != SetField::Mac && reply[ColMac] != knownMac)
-                    return false;
-            }
+            const VerifyMatch match = matchVerifyReply(verify, reply, from);
+            if (match == VerifyMatch::Other)
+                return false;
             const QString shown = reply[size_t(o.column)];
             if (!seen.contains(shown))
                 seen << shown;
-            return shown == o.expected;
+            return match == VerifyMatch::Shows;
         });
         if (confirmed) {
             writeOut(QStringLiteral("verified %1 %2 on %3\n").arg(o.fieldName, o.expected, target).toUtf8());

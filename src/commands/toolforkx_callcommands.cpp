@@ -61,7 +61,7 @@ void ToolForKX::SoltSetMachineReset()
 {
     const Encoded e = writeTerminalCommand(m_one, TerminalCommand::FactoryReset, {});
     if (!ui->checkBox_Reset->isChecked()) {
-        showCommandWarning(this, QStringLiteral("请确认！"));
+        showCommandWarning(this, tr("请确认！"));
         return;
     }
     SendCommand(1, e.code, m_one.data(), e.length);

@@ -51,6 +51,7 @@ void sendTerminalCommand(
         return;
     window.SendCommand(1, e.code, packet.data(), e.length);
     afterTerminalCommand(packet, command);
+    window.verifyAfterCommand(command, fields);
 }
 
 void sendZoneCommand(ToolForKX &window, AllTerminalsPacket &packet, ZoneCommand command, const QString &field)
@@ -63,7 +64,7 @@ void sendZoneCommand(ToolForKX &window, AllTerminalsPacket &packet, ZoneCommand 
 
 void showCommandWarning(QWidget *parent, const QString &text)
 {
-    QMessageBox::warning(parent, QStringLiteral("提示"), text, QMessageBox::Ok);
+    QMessageBox::warning(parent, QCoreApplication::translate("ToolForKX", "提示"), text, QMessageBox::Ok);
 }
 
 } // namespace quenzal

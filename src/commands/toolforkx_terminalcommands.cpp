@@ -64,7 +64,7 @@ void ToolForKX::SoltSetMAC()
     // The bytes are written whether or not the change is armed.
     const Encoded e = writeTerminalCommand(m_one, TerminalCommand::Mac, fields);
     if (!ui->checkBox_SetMac->isChecked()) {
-        showCommandWarning(this, QStringLiteral("请确认修改！并且不要设置与列表其他设备相同的MAC地址！"));
+        showCommandWarning(this, tr("请确认修改！并且不要设置与列表其他设备相同的MAC地址！"));
         return;
     }
     SendCommand(1, e.code, m_one.data(), e.length);

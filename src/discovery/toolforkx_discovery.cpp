@@ -62,16 +62,23 @@ void ToolForKX::SoltSetScan()
         m_scanCount = scanAddressCount(scanFields(*ui));
         m_scanDone = 0;
         ui->progressBar->setMaximum(scanProgressMaximum(m_scanCount));
+        ui->but_StopScan->setEnabled(true);
         qCDebug(lcDiscovery) << "WAN scan of" << m_scanCount << "addresses";
     }
     m_sortCountdown = 5;
     m_replyCount = 0;
+    // The end is reported once replies have stopped for a while; a WAN scan
+    // starts the countdown when its last query is out.
+    m_summaryCountdown = isWanMode() ? -1 : 4;
+    m_scanStopped = false;
+    showStatus(isWanMode() ? tr("跨网扫描开始：%1 个地址").arg(m_scanCount) : tr("子网扫描：已发送查询"));
 }
 
 void ToolForKX::slotTimer()
 {
     if (m_scanDone >= m_scanCount) {
         m_scanTimer->stop();
+        scanFinished(false);
         return;
     }
     // The fields are read afresh at every step: edits during a scan count.
@@ -86,6 +93,34 @@ void ToolForKX::slotTimer()
     ui->progressBar->setValue(m_scanDone);
     ui->progressBar->setFormat(QString::fromLatin1(m_scanAddress));
     ui->progressBar->setAlignment(Qt::AlignRight | Qt::AlignHCenter | Qt::AlignVCenter);
+    showStatus(tr("跨网扫描：%1 / %2（%3），已收到 %4 个回复")
+                   .arg(m_scanDone)
+                   .arg(m_scanCount)
+                   .arg(QString::fromLatin1(m_scanAddress))
+                   .arg(m_replyCount));
+}
+
+void ToolForKX::SlotStopScan()
+{
+    if (!m_scanTimer->isActive())
+        return;
+    // No further query; the rows found so far stay.
+    m_scanTimer->stop();
+    scanFinished(true);
+}
+
+bool ToolForKX::scanRunning() const
+{
+    return m_scanTimer && m_scanTimer->isActive();
+}
+
+void ToolForKX::scanFinished(bool stopped)
+{
+    ui->but_StopScan->setEnabled(false);
+    m_scanStopped = stopped;
+    if (stopped)
+        showStatus(tr("扫描已停止：已查询 %1 / %2 个地址").arg(m_scanDone).arg(m_scanCount));
+    m_summaryCountdown = 3;
 }
 
 void ToolForKX::SoltSettest()
@@ -96,6 +131,7 @@ void ToolForKX::SoltSettest()
     const QTreeWidgetItem *row = selected.first();
 
     ui->lineEdit_rebootid->setText(row->text(ColId));
+    m_selectedMac = row->text(ColMac);
     ui->lineEdit_Zhujiao->setText(row->text(ColId));
 
     const QByteArray address = selectedAddressBytes(row->text(ColIp));

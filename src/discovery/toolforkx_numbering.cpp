@@ -87,6 +87,8 @@ void ToolForKX::SetDefalutID(int oldId, int newId, const QString &mac)
 void ToolForKX::SoltSetAutoId()
 {
     qCDebug(lcDiscovery) << "SoltSetAutoId = ";
+    if (!previewRenumbering(false))
+        return;
     TreeRows rows(*this, ui->treeWidget);
     assignSharedIds(rows, fieldNumber(ui->lineEdit_ChangStatId->text()), [this](const IdChange &change) {
         if (!isWanMode()) {
@@ -98,10 +100,13 @@ void ToolForKX::SoltSetAutoId()
         writeIdChange(m_one, change.oldId, change.newId, change.mac);
         sendToRow(*this, m_one, change.address);
     });
+    SlotFilterChanged();
 }
 
 void ToolForKX::SoltSetAutoMac()
 {
+    if (!previewRenumbering(true))
+        return;
     TreeRows rows(*this, ui->treeWidget);
     repairSharedMacs(rows, [this](const MacRepair &repair) {
         if (!isWanMode()) {
@@ -112,4 +117,5 @@ void ToolForKX::SoltSetAutoMac()
         writeFactoryReset(m_one, repair.id);
         sendToRow(*this, m_one, repair.address);
     });
+    SlotFilterChanged();
 }

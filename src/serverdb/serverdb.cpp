@@ -1,5 +1,7 @@
 #include "serverdb/serverdb.h"
+#include "serverdb/reconciledialog.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QFileInfo>
 #include <QHeaderView>
@@ -21,27 +23,27 @@ QString conversionMessage(const ConversionResult &r)
 {
     switch (r.status) {
     case ConversionResult::Done: {
-        QString text = QStringLiteral("数据库转换完成,当前目录下数据库名称为:Velmora_new.db");
+        QString text = QCoreApplication::translate("Serverdb", "数据库转换完成,当前目录下数据库名称为:Velmora_new.db");
         for (const TableCopyResult &t : r.tables) {
             if (t.skipped > 0)
-                text += QStringLiteral("\n%1表有%2行未复制").arg(t.table).arg(t.skipped);
+                text += QCoreApplication::translate("Serverdb", "\n%1表有%2行未复制").arg(t.table).arg(t.skipped);
         }
         return text;
     }
     case ConversionResult::AlreadyNewFormat:
-        return QStringLiteral("当前数据库版本已经是最新的不需要转换");
+        return QCoreApplication::translate("Serverdb", "当前数据库版本已经是最新的不需要转换");
     case ConversionResult::SourceUnreadable:
-        return QStringLiteral("数据库无法读取，未转换:") + r.error;
+        return QCoreApplication::translate("Serverdb", "数据库无法读取，未转换:") + r.error;
     case ConversionResult::SameFile:
-        return QStringLiteral("数据库不能是Velmora_new.db或LS_New.db本身，未转换");
+        return QCoreApplication::translate("Serverdb", "数据库不能是Velmora_new.db或LS_New.db本身，未转换");
     case ConversionResult::BackupFailed:
-        return QStringLiteral("数据库备份失败，未转换:") + r.error;
+        return QCoreApplication::translate("Serverdb", "数据库备份失败，未转换:") + r.error;
     case ConversionResult::OutputNotReplaced:
-        return QStringLiteral("无法用LS_New.db重建Velmora_new.db，未转换:") + r.error;
+        return QCoreApplication::translate("Serverdb", "无法用LS_New.db重建Velmora_new.db，未转换:") + r.error;
     case ConversionResult::Failed:
         break;
     }
-    return QStringLiteral("数据库转换失败，未生成Velmora_new.db:") + r.error;
+    return QCoreApplication::translate("Serverdb", "数据库转换失败，未生成Velmora_new.db:") + r.error;
 }
 
 } // namespace
@@ -61,6 +63,8 @@ Serverdb::Serverdb(QWidget *parent)
     connect(ui->but_SetDB_Sync, &QAbstractButton::clicked, this, &Serverdb::but_SetDB_Sync);
     connect(ui->but_SetDB_Update, &QAbstractButton::clicked, this, &Serverdb::SoltSetDB_Update);
     connect(ui->treeWidget, &QAbstractItemView::pressed, this, &Serverdb::SoltSetSelect);
+    connect(ui->but_Reconcile, &QAbstractButton::clicked, this,
+        [this] { ReconcileDialog::openFor(this, ui->lineEdit_Serverdb->text()); });
     ui->lineEdit_Serverdb->setText(kDefaultPath);
     ui->label_DbStatus->setVisible(false);
     SoltSetDB_Init();
@@ -85,13 +89,13 @@ void Serverdb::showReadStatus(int status, const QString &path, const QString &er
     case ReadStatus::Missing:
         break;
     case ReadStatus::Locked:
-        text = QStringLiteral("数据库正被服务器占用(已锁定)，未能读取，请稍后刷新: %1").arg(path);
+        text = tr("数据库正被服务器占用(已锁定)，未能读取，请稍后刷新: %1").arg(path);
         break;
     case ReadStatus::NotADatabase:
-        text = QStringLiteral("不是数据库文件，未能读取: %1").arg(path);
+        text = tr("不是数据库文件，未能读取: %1").arg(path);
         break;
     case ReadStatus::Unreadable:
-        text = QStringLiteral("数据库无法读取: ") + path;
+        text = tr("数据库无法读取: ") + path;
         if (!error.isEmpty())
             text += QStringLiteral(" (%1)").arg(error);
         break;
@@ -166,7 +170,7 @@ bool Serverdb::confirmed()
 {
     if (ui->checkBox_SetDB->isChecked())
         return true;
-    warn(this, QStringLiteral("请勾选确认操作"));
+    warn(this, tr("请勾选确认操作"));
     return false;
 }
 
@@ -182,9 +186,9 @@ void Serverdb::SoltSetDB_Copy()
     const BackupResult backup = backupDatabase(source, target);
     ui->checkBox_SetDB->setChecked(false);
     if (backup.ok)
-        warn(this, QStringLiteral("数据库备份完成:") + backup.target);
+        warn(this, tr("数据库备份完成:") + backup.target);
     else
-        warn(this, QStringLiteral("数据库备份失败:") + backup.error);
+        warn(this, tr("数据库备份失败:") + backup.error);
 }
 
 void Serverdb::SoltSetDB_Delete()
@@ -199,7 +203,7 @@ void Serverdb::SoltSetDB_Delete()
     SoltSetDB_Init();
     ui->checkBox_SetDB->setChecked(false);
     if (deleted != 1)
-        warn(this, QStringLiteral("删除失败:") + error);
+        warn(this, tr("删除失败:") + error);
 }
 
 int Serverdb::Function_DeleteRow(const QTreeWidgetItem *item, QString *error)
@@ -209,7 +213,7 @@ int Serverdb::Function_DeleteRow(const QTreeWidgetItem *item, QString *error)
         error = &ignored;
     const QVariant key = item->data(0, StoredValueRole);
     if (!key.canConvert<TerminalKey>()) {
-        *error = QStringLiteral("该行不是从数据库读出的"); // not a row of a load
+        *error = tr("该行不是从数据库读出的"); // not a row of a load
         return -1;
     }
     const QString path = ui->lineEdit_Serverdb->text();
@@ -218,9 +222,9 @@ int Serverdb::Function_DeleteRow(const QTreeWidgetItem *item, QString *error)
         qCDebug(lcServerdb) << "delete failed:" << result.error;
         const ReadStatus status = QFileInfo(path).isFile() ? readStatusOf(result.code) : ReadStatus::Missing;
         if (status == ReadStatus::Locked)
-            *error = QStringLiteral("数据库正被服务器占用(已锁定)，请稍后再试");
+            *error = tr("数据库正被服务器占用(已锁定)，请稍后再试");
         else if (status == ReadStatus::Missing)
-            *error = QStringLiteral("文件不存在: ") + path;
+            *error = tr("文件不存在: ") + path;
         else
             *error = result.error;
         return -1;
@@ -228,7 +232,7 @@ int Serverdb::Function_DeleteRow(const QTreeWidgetItem *item, QString *error)
     qCDebug(lcServerdb) << "deleted rows:" << result.removed;
     if (result.removed == 0) {
         // Someone else deleted or changed the row since the list was read.
-        *error = QStringLiteral("数据库中已没有该行");
+        *error = tr("数据库中已没有该行");
         return -1;
     }
     return 1;
@@ -238,11 +242,11 @@ void Serverdb::SoltSetDB_Update()
 {
     const QString source = ui->lineEdit_Serverdb->text();
     if (!QFileInfo(source).isFile()) {
-        warn(this, QStringLiteral("请将423以下版本数据库复制到当前目录下，数据库名称必须为:Velmora.db"));
+        warn(this, tr("请将423以下版本数据库复制到当前目录下，数据库名称必须为:Velmora.db"));
         return;
     }
     if (!QFileInfo(kReferenceDb).isFile()) {
-        warn(this, QStringLiteral("参考数据库不存在，请将423以上版本空白数据库复制到当前目录下，数据库名称必须为:LS_New.db"));
+        warn(this, tr("参考数据库不存在，请将423以上版本空白数据库复制到当前目录下，数据库名称必须为:LS_New.db"));
         return;
     }
     const QString backup = backupFileName(QString(), QDateTime::currentDateTime(), QStringLiteral("_41X.db"));

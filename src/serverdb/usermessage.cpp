@@ -1,5 +1,6 @@
 #include "serverdb/usermessage.h"
 
+#include <QCoreApplication>
 #include <QMessageBox>
 
 namespace quenzal::serverdb {
@@ -18,7 +19,8 @@ void warn(QWidget *parent, const QString &text)
         handler()(parent, text);
         return;
     }
-    QMessageBox::warning(parent, QStringLiteral("提示"), text, QMessageBox::Ok, QMessageBox::NoButton);
+    QMessageBox::warning(
+        parent, QCoreApplication::translate("Serverdb", "提示"), text, QMessageBox::Ok, QMessageBox::NoButton);
 }
 
 WarningHandler setWarningHandler(WarningHandler h)

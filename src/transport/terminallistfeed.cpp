@@ -201,6 +201,7 @@ TerminalListFeed::Taken TerminalListFeed::takeBatched(bool wanMode)
     QElapsedTimer clock;
     clock.start();
     QList<QTreeWidgetItem *> batch;
+    std::vector<std::pair<TerminalTexts, QHostAddress>> seen; // for the observer
     bool more = false;
     do {
         m_chunk.clear();
@@ -215,6 +216,8 @@ TerminalListFeed::Taken TerminalListFeed::takeBatched(bool wanMode)
             QTreeWidgetItem *item = makeItem(row);
             colour(m_index.add(item, { row.texts[ColId], row.texts[ColIp], row.texts[ColMac] }));
             batch.append(item);
+            if (m_observer)
+                seen.emplace_back(row.texts, d.sender);
         }
         more = got == m_chunkSize;
     } while (more && clock.elapsed() < m_sliceMs);
@@ -229,6 +232,10 @@ TerminalListFeed::Taken TerminalListFeed::takeBatched(bool wanMode)
             m_list->addTopLevelItem(item);
         m_list->header()->setSortIndicatorShown(true);
         taken.rows = int(batch.size());
+        if (m_observer) {
+            for (qsizetype i = 0; i < batch.size(); ++i)
+                m_observer(seen[size_t(i)].first, seen[size_t(i)].second, batch.at(i));
+        }
     }
     // More than a slice arrived: give the event loop a turn (paint, clicks,
     // timers) and go on.
@@ -254,6 +261,7 @@ TerminalListFeed::Taken TerminalListFeed::takePerRow(bool wanMode)
     if (got == 0 || (m_chunk.front().source == UdpTransport::Wan) != wanMode)
         return taken;
     const StatusRow row = decodeStatusReply(m_chunk.front().data);
+    const QHostAddress sender = m_chunk.front().sender;
     m_chunk.clear();
     QTreeWidgetItem *item = makeItem(row);
     m_list->addTopLevelItem(item);
@@ -268,6 +276,8 @@ TerminalListFeed::Taken TerminalListFeed::takePerRow(bool wanMode)
     }
     m_list->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     taken.rows = 1;
+    if (m_observer)
+        m_observer(row.texts, sender, item);
     return taken;
 }
 

@@ -75,6 +75,11 @@ public:
     // Fits the columns now if a burst left them unfitted.
     void settle();
 
+    // Called for every row appended, after it is in the list, with the
+    // reply's texts and its sender (the window's filter and verification).
+    using RowObserver = std::function<void(const quenzal::TerminalTexts &, const QHostAddress &, QTreeWidgetItem *)>;
+    void setRowObserver(RowObserver observer) { m_observer = std::move(observer); }
+
     // Rewrites one cell of an existing row, keeping the duplicate index in
     // step. The cell keeps its colour.
     void setCellText(QTreeWidgetItem *item, int column, const QString &text);
@@ -91,6 +96,7 @@ private:
     QTreeWidget *m_list;
     quenzal::UdpTransport *m_transport;
     std::function<void()> m_wake;
+    RowObserver m_observer;
     Mode m_mode;
     quenzal::DuplicateIndex m_index;
     std::deque<quenzal::UdpTransport::Datagram> m_chunk;

@@ -1,6 +1,7 @@
 // Status replies and the terminal list: recv_slot() and slotSysTimer().
 
 #include "app/toolforkx.h"
+#include "core/discovery/terminalexport.h"
 #include "transport/terminallistfeed.h"
 
 #include <QHeaderView>
@@ -13,6 +14,8 @@ TerminalListFeed &ToolForKX::listFeed()
     if (!m_listFeed) {
         auto *feed = new TerminalListFeed(ui->treeWidget, m_transport, [this] { recv_slot(); });
         m_listFeed = decltype(m_listFeed)(feed, [](TerminalListFeed *f) { delete f; });
+        feed->setRowObserver([this](const quenzal::TerminalTexts &row, const QHostAddress &from,
+                                 QTreeWidgetItem *item) { onRowAppended(row, from, item); });
     }
     return *m_listFeed;
 }
@@ -23,8 +26,11 @@ TerminalListFeed &ToolForKX::listFeed()
 void ToolForKX::recv_slot()
 {
     const TerminalListFeed::Taken taken = listFeed().take(isWanMode());
-    if (taken.datagrams > 0)
+    if (taken.datagrams > 0) {
         m_sortCountdown = 3;
+        if (m_summaryCountdown >= 0)
+            m_summaryCountdown = 3;
+    }
     if (taken.rows > 0) {
         m_replyCount += taken.rows;
         ui->lineEdit_MachineNum->setText(QString::number(m_replyCount));
@@ -55,6 +61,32 @@ void ToolForKX::slotSysTimer()
     // have stopped by then.
     if (m_sortCountdown-- == 2)
         ui->treeWidget->sortItems(0, Qt::AscendingOrder);
+
+    // The end of a scan, once its replies have stopped: what the list holds.
+    if (m_summaryCountdown >= 0 && !scanRunning() && m_summaryCountdown-- == 0) {
+        const quenzal::SharedCounts c = quenzal::countShared(terminalListRows());
+        showStatus((m_scanStopped ? tr("扫描已停止：%1 台终端，编号重复 %2，IP 重复 %3，MAC 重复 %4")
+                                  : tr("扫描结束：%1 台终端，编号重复 %2，IP 重复 %3，MAC 重复 %4"))
+                       .arg(c.rows)
+                       .arg(c.sharedId)
+                       .arg(c.sharedIp)
+                       .arg(c.sharedMac));
+    }
+}
+
+std::vector<quenzal::TerminalTexts> ToolForKX::terminalListRows() const
+{
+    std::vector<quenzal::TerminalTexts> rows;
+    const int n = ui->treeWidget->topLevelItemCount();
+    rows.reserve(size_t(n));
+    for (int i = 0; i < n; ++i) {
+        const QTreeWidgetItem *item = ui->treeWidget->topLevelItem(i);
+        quenzal::TerminalTexts texts;
+        for (int c = 0; c < quenzal::TerminalListColumns; ++c)
+            texts[size_t(c)] = item->text(c);
+        rows.push_back(std::move(texts));
+    }
+    return rows;
 }
 
 void ToolForKX::setTerminalListCellText(QTreeWidgetItem *item, int column, const QString &text)

@@ -13,6 +13,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QStatusBar>
+#include <QMenuBar>
 #include <QTextEdit>
 #include <QTreeWidget>
 
@@ -175,6 +177,15 @@ const Entry kWidgets[] = {
     {"label_64", "QLabel", "扫描终端数量："},
     {"lineEdit_MachineNum", "QLineEdit", "0"},
     {"but_Scan", "QPushButton", "扫描设备"},
+    // Field tools beside the specified form
+    {"but_StopScan", "QPushButton", "停止扫描"},
+    {"label_Interface", "QLabel", "网络接口："},
+    {"comboBox_Interface", "QComboBox", nullptr},
+    {"lineEdit_Filter", "QLineEdit", ""},
+    {"checkBox_Verify", "QCheckBox", "发送后确认"},
+    {"checkBox_Preview", "QCheckBox", "先预览"},
+    {"statusbar", "QStatusBar", nullptr},
+    {"menubar", "QMenuBar", nullptr},
     {"groupBox_4", "QGroupBox", "终端IP列表"},
     {"treeWidget", "QTreeWidget", nullptr},
     {"progressBar", "QProgressBar", nullptr},
@@ -248,7 +259,11 @@ private Q_SLOTS:
             ++count;
             QVERIFY2(e->alignment() & Qt::AlignHCenter, qPrintable(e->objectName()));
         }
-        QCOMPARE(count, 55);
+        QCOMPARE(count, 55 + 1); // and the filter field
+        QVERIFY(!ui.checkBox_Verify->isChecked());
+        QVERIFY(!ui.checkBox_Preview->isChecked());
+        QVERIFY(!ui.but_StopScan->isEnabled());
+        QCOMPARE(ui.lineEdit_Filter->placeholderText(), QString::fromUtf8("筛选：编号 / IP / MAC"));
     }
 
     void constraints()

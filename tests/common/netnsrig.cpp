@@ -46,9 +46,14 @@ QString toolProgram(const QString &name)
 
 std::unique_ptr<QProcess> startInTerminalNetns(const QString &program, const QStringList &args)
 {
+    return startInNetns(qEnvironmentVariable("QZ_NETNS_TERM"), program, args);
+}
+
+std::unique_ptr<QProcess> startInNetns(const QString &netns, const QString &program, const QStringList &args)
+{
     auto process = std::make_unique<QProcess>();
     process->setProcessChannelMode(QProcess::SeparateChannels);
-    QStringList full{QStringLiteral("netns"), QStringLiteral("exec"), qEnvironmentVariable("QZ_NETNS_TERM"), program};
+    QStringList full{QStringLiteral("netns"), QStringLiteral("exec"), netns, program};
     full += args;
     process->start(QStringLiteral("ip"), full);
     process->waitForStarted(5000);
@@ -75,6 +80,11 @@ bool waitForLine(QProcess &process, const QByteArray &marker, int timeoutMs)
 
 bool Simulator::start(const QString &dir, const QByteArray &fleet, const QString &name)
 {
+    return start(dir, fleet, name, qEnvironmentVariable("QZ_NETNS_TERM"));
+}
+
+bool Simulator::start(const QString &dir, const QByteArray &fleet, const QString &name, const QString &netns)
+{
     stop();
     const QString config = QDir(dir).filePath(name + QStringLiteral(".conf"));
     m_log = QDir(dir).filePath(name + QStringLiteral(".log"));
@@ -82,7 +92,7 @@ bool Simulator::start(const QString &dir, const QByteArray &fleet, const QString
     if (!f.open(QIODevice::WriteOnly) || f.write(fleet) != fleet.size())
         return false;
     f.close();
-    m_process = startInTerminalNetns(toolProgram(QStringLiteral("quenzal-terminal-sim")),
+    m_process = startInNetns(netns, toolProgram(QStringLiteral("quenzal-terminal-sim")),
                                      {QStringLiteral("--config"), config, QStringLiteral("--log"), m_log,
                                       QStringLiteral("--seconds"), QStringLiteral("60"), QStringLiteral("--log-local")});
     return waitForLine(*m_process, "ready", 10000);

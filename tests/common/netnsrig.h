@@ -27,6 +27,9 @@ QString toolProgram(const QString &name);
 // Starts a program in the terminal namespace; the process is killed when the
 // returned object goes away.
 std::unique_ptr<QProcess> startInTerminalNetns(const QString &program, const QStringList &args);
+// The same in another namespace (the second terminal namespace of
+// run-in-netns.sh --second-pair, QZ_NETNS_TERM2).
+std::unique_ptr<QProcess> startInNetns(const QString &netns, const QString &program, const QStringList &args);
 
 // Waits until the process prints a line containing `marker` on stdout.
 bool waitForLine(QProcess &process, const QByteArray &marker, int timeoutMs = 5000);
@@ -39,6 +42,8 @@ public:
     // Writes the fleet file <dir>/<name>.conf, starts the simulator (any run
     // before is stopped) and waits until it listens.
     bool start(const QString &dir, const QByteArray &fleet, const QString &name);
+    // The same in the namespace `netns` instead of the terminal namespace.
+    bool start(const QString &dir, const QByteArray &fleet, const QString &name, const QString &netns);
     void stop();
     // The non-empty lines of the log, or those that contain `containing`.
     QList<QByteArray> logLines(const QByteArray &containing = QByteArray()) const;

@@ -96,7 +96,7 @@ void assignSharedIds(TerminalRows &rows, int startNumber, const std::function<vo
                 newId = highestId(rows) + 1;
             }
             const QString newText = idText(newId);
-            send(IdChange { fieldNumber(id), fieldNumber(newText), mac, rows.text(i, ColIp) });
+            send(IdChange { fieldNumber(id), fieldNumber(newText), mac, rows.text(i, ColIp), i });
             if (startNumber > 0)
                 ++running;
             rows.setText(i, ColId, newText);
@@ -129,7 +129,7 @@ void repairSharedMacs(TerminalRows &rows, const std::function<void(const MacRepa
             for (int step = 0; step < 255 * 256 && rows.countExact(ColMac, formatMac(next)) > 0; ++step)
                 next = nextMac(next);
             const QString newMac = formatMac(next);
-            reset(MacRepair { fieldNumber(rows.text(i, ColId)), mac, newMac, rows.text(i, ColIp) });
+            reset(MacRepair { fieldNumber(rows.text(i, ColId)), mac, newMac, rows.text(i, ColIp), i });
             rows.setText(i, ColMac, newMac);
             i = 0;
             sorted = false;

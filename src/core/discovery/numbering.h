@@ -48,6 +48,7 @@ struct IdChange
     int newId = 0;
     QString mac; // column 4 of the row
     QString address; // column 1 of the row
+    int row = -1; // position of the row in the list (from 0) when it is renumbered
 };
 
 struct MacRepair
@@ -56,6 +57,7 @@ struct MacRepair
     QString oldMac;
     QString newMac;
     QString address; // column 1 of the row
+    int row = -1; // position of the row in the list (from 0) when it is reset
 };
 
 // Gives every row whose ID text is shared a new ID: from startNumber upward

@@ -123,6 +123,46 @@ std::vector<ExportRow> markShared(const std::vector<TerminalTexts> &rows)
     return out;
 }
 
+QString terminalsToTsv(const std::vector<TerminalTexts> &rows)
+{
+    QString out;
+    for (const TerminalTexts &r : rows) {
+        for (int c = 0; c < TerminalListColumns; ++c) {
+            if (c > 0)
+                out += QLatin1Char('\t');
+            // A tab or line break inside a cell would split it.
+            QString cell = r[size_t(c)];
+            cell.replace(QLatin1Char('\t'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
+            out += cell;
+        }
+        out += QLatin1Char('\n');
+    }
+    return out;
+}
+
+SharedCounts countShared(const std::vector<TerminalTexts> &rows)
+{
+    SharedCounts c;
+    for (const ExportRow &r : markShared(rows)) {
+        ++c.rows;
+        c.sharedId += r.sharedId ? 1 : 0;
+        c.sharedIp += r.sharedIp ? 1 : 0;
+        c.sharedMac += r.sharedMac ? 1 : 0;
+    }
+    return c;
+}
+
+bool rowContainsText(const TerminalTexts &row, const QString &needle)
+{
+    if (needle.isEmpty())
+        return true;
+    for (const QString &cell : row) {
+        if (cell.contains(needle, Qt::CaseInsensitive))
+            return true;
+    }
+    return false;
+}
+
 QByteArray jsonQuoted(const QString &text)
 {
     QByteArray out;

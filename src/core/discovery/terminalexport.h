@@ -45,6 +45,26 @@ QByteArray terminalsToCsv(const std::vector<TerminalTexts> &rows);
 QByteArray terminalsToJson(const std::vector<TerminalTexts> &rows);
 QByteArray terminalsToJson(const std::vector<ExportRow> &rows);
 
+// The rows as tab-separated text, one line per row ("\n" after each), the
+// cells as the list shows them: what Ctrl+C on the list puts on the
+// clipboard.
+QString terminalsToTsv(const std::vector<TerminalTexts> &rows);
+
+// How many rows there are and how many of them share their ID, IP or MAC
+// with another row (the rows the list colours).
+struct SharedCounts
+{
+    int rows = 0;
+    int sharedId = 0;
+    int sharedIp = 0;
+    int sharedMac = 0;
+};
+SharedCounts countShared(const std::vector<TerminalTexts> &rows);
+
+// True when some cell contains `needle`, ignoring case; an empty needle
+// matches every row. The list's filter field.
+bool rowContainsText(const TerminalTexts &row, const QString &needle);
+
 // One CSV field as written: quoted when it holds a comma, a quote, a line
 // break or leading/trailing blanks, quotes doubled.
 QString csvField(const QString &text);

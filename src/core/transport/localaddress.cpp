@@ -8,20 +8,44 @@ namespace quenzal {
 
 QList<QHostAddress> localIPv4Addresses()
 {
+    QList<QHostAddress> result;
+    for (const LocalInterfaceAddress &entry : localIPv4Interfaces())
+        result.append(entry.address);
+    return result;
+}
+
+QList<LocalInterfaceAddress> localIPv4Interfaces()
+{
     QList<QNetworkInterface> interfaces = QNetworkInterface::allInterfaces();
     std::stable_sort(interfaces.begin(), interfaces.end(),
                      [](const QNetworkInterface &a, const QNetworkInterface &b) { return a.index() < b.index(); });
-    QList<QHostAddress> result;
+    QList<LocalInterfaceAddress> result;
     for (const QNetworkInterface &iface : interfaces) {
         const auto flags = iface.flags();
         if (!(flags & QNetworkInterface::IsUp) || (flags & QNetworkInterface::IsLoopBack))
             continue;
         for (const QNetworkAddressEntry &entry : iface.addressEntries()) {
             if (entry.ip().protocol() == QAbstractSocket::IPv4Protocol)
-                result.append(entry.ip());
+                result.append({ iface.name(), entry.ip() });
         }
     }
     return result;
+}
+
+QString interfaceChoiceText(const LocalInterfaceAddress &entry)
+{
+    return entry.name + QStringLiteral(" (") + entry.address.toString() + QLatin1Char(')');
+}
+
+int interfaceChoiceIndex(const QList<LocalInterfaceAddress> &entries, const QString &name)
+{
+    if (name.isEmpty())
+        return int(entries.size()) - 1;
+    for (int i = 0; i < entries.size(); ++i) {
+        if (entries.at(i).name == name)
+            return i;
+    }
+    return -1;
 }
 
 int thirdOctet(const QString &dotted)

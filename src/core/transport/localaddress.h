@@ -10,6 +10,21 @@ namespace quenzal {
 
 QList<QHostAddress> localIPv4Addresses();
 
+// One IPv4 address of an interface, in the same order as above.
+struct LocalInterfaceAddress
+{
+    QString name; // the interface's system name ("eth0", "wlan0")
+    QHostAddress address;
+};
+QList<LocalInterfaceAddress> localIPv4Interfaces();
+
+// "name (address)", as the interface choice lists it.
+QString interfaceChoiceText(const LocalInterfaceAddress &entry);
+
+// Index of the entry named `name` (the first address of that interface), of
+// the last entry when `name` is empty, or -1 when no entry has that name.
+int interfaceChoiceIndex(const QList<LocalInterfaceAddress> &entries, const QString &name);
+
 // Third octet of a dotted IPv4 text, or -1 when the text is no such address.
 int thirdOctet(const QString &dotted);
 
