@@ -10,7 +10,7 @@ M = {
 "数据库 %1 行，在线终端 %2 台": "%1 database rows, %2 live terminals", "数据库无法读取：": "Cannot read the database: ",
 # RenumberPreview
 "预览": "Preview", "发送": "Send", "取消": "Cancel", "没有需要发送的数据包。": "No packet to send.",
-"将发送 %1 个数据包：": "%1 packets will be sent:", "行": "Row", "原编号": "Old ID", "新编号": "New ID",
+"将发送 %1 个数据包：": "Packets to send: %1", "行": "Row", "原编号": "Old ID", "新编号": "New ID",
 "目的地址": "Destination", "原MAC": "Old MAC", "新MAC": "New MAC",
 # Serverdb
 "数据库终端列表(蓝色背景为重复项)": "Terminals in the database (blue background: duplicates)",

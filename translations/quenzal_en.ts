@@ -84,7 +84,7 @@
     </message>
     <message>
         <source>将发送 %1 个数据包：</source>
-        <translation>%1 packets will be sent:</translation>
+        <translation>Packets to send: %1</translation>
     </message>
     <message>
         <source>行</source>

@@ -70,6 +70,7 @@ void ToolForKX::SoltSetMAC()
     SendCommand(1, e.code, m_one.data(), e.length);
     // Every MAC change needs a fresh tick.
     ui->checkBox_SetMac->setChecked(false);
+    verifyAfterCommand(TerminalCommand::Mac, fields);
 }
 
 void ToolForKX::SlotSendMachType()

@@ -16,6 +16,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -86,9 +87,13 @@ void ToolForKX::setupFieldTools()
     // The filter sits in the free right end of the menu bar, above the list,
     // so that the list keeps its rows.
     ui->verticalLayout_6->removeWidget(ui->lineEdit_Filter);
-    ui->menubar->setCornerWidget(ui->lineEdit_Filter, Qt::TopRightCorner);
-    ui->lineEdit_Filter->setFixedWidth(ui->lineEdit_Filter->fontMetrics().horizontalAdvance(QLatin1Char('M')) * 22);
+    auto *corner = new QWidget(ui->menubar);
+    auto *cornerLayout = new QHBoxLayout(corner);
+    cornerLayout->setContentsMargins(0, 1, 8, 1);
+    cornerLayout->addWidget(ui->lineEdit_Filter);
+    ui->lineEdit_Filter->setFixedWidth(ui->lineEdit_Filter->fontMetrics().horizontalAdvance(QLatin1Char('M')) * 18);
     ui->lineEdit_Filter->setMaximumHeight(ui->lineEdit_Filter->fontMetrics().height() + 6);
+    ui->menubar->setCornerWidget(corner, Qt::TopRightCorner);
 
     connect(ui->but_StopScan, &QAbstractButton::clicked, this, &ToolForKX::SlotStopScan);
     connect(ui->lineEdit_Filter, &QLineEdit::textChanged, this, &ToolForKX::SlotFilterChanged);

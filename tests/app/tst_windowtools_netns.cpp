@@ -476,10 +476,14 @@ private Q_SLOTS:
         QTest::addColumn<bool>("wan");
         QTest::addColumn<QString>("ip");
         QTest::addColumn<bool>("applies");
-        QTest::newRow("lan applies") << false << s("198.018.000.002") << true;
-        QTest::newRow("lan ignores") << false << s("198.018.001.012") << false;
-        QTest::newRow("wan applies") << true << s("198.018.000.002") << true;
-        QTest::newRow("wan ignores") << true << s("198.018.001.012") << false;
+        QTest::addColumn<bool>("mac");
+        QTest::newRow("lan applies") << false << s("198.018.000.002") << true << false;
+        QTest::newRow("lan ignores") << false << s("198.018.001.012") << false << false;
+        QTest::newRow("wan applies") << true << s("198.018.000.002") << true << false;
+        QTest::newRow("wan ignores") << true << s("198.018.001.012") << false << false;
+        QTest::newRow("lan mac applies") << false << s("198.018.000.002") << true << true;
+        QTest::newRow("wan mac applies") << true << s("198.018.000.002") << true << true;
+        QTest::newRow("wan mac ignores") << true << s("198.018.001.012") << false << true;
     }
 
     void verifyAfterSend()
@@ -505,14 +509,29 @@ private Q_SLOTS:
         ui->checkBox_Verify->setChecked(true);
         ui->lineEdit_Cgateway_3->setText(s("0"));
         ui->lineEdit_Cgateway_4->setText(s("77"));
-        ui->but_Cgateway->click();
+        QFETCH(bool, mac);
+        if (mac) {
+            // The armed MAC command is verified too (and by no MAC in WAN mode).
+            const char *bytes[] = { "02", "00", "00", "00", "00", "7E" };
+            QLineEdit *fields[] = { ui->lineEdit_Cmac, ui->lineEdit_Cmac_2, ui->lineEdit_Cmac_3, ui->lineEdit_Cmac_4,
+                ui->lineEdit_Cmac_5, ui->lineEdit_Cmac_6 };
+            for (int i = 0; i < 6; ++i)
+                fields[i]->setText(s(bytes[i]));
+            ui->checkBox_SetMac->setChecked(true);
+            ui->but_Cmac->click();
+        } else {
+            ui->but_Cgateway->click();
+        }
         QVERIFY2(window.statusText().startsWith(s("正在确认")), qPrintable(window.statusText()));
         if (applies) {
             QTRY_VERIFY_WITH_TIMEOUT(window.statusText().startsWith(s("已确认")), 3500);
-            QCOMPARE(window.statusText(), s("已确认：终端显示 198.018.000.077"));
+            QCOMPARE(window.statusText(),
+                mac ? s("已确认：终端显示 02:00:00:00:00:7E") : s("已确认：终端显示 198.018.000.077"));
         } else {
             QTRY_VERIFY_WITH_TIMEOUT(window.statusText().startsWith(s("未确认")), 4500);
-            QCOMPARE(window.statusText(), s("未确认：期望 198.018.000.077，终端显示 198.018.000.254"));
+            QCOMPARE(window.statusText(),
+                mac ? s("未确认：期望 02:00:00:00:00:7E，终端显示 02:00:00:00:00:22")
+                    : s("未确认：期望 198.018.000.077，终端显示 198.018.000.254"));
             // Three queries, then no more.
             const int queries = sim.logLines("aa 02 f2 ").size();
             QTest::qWait(1200);
