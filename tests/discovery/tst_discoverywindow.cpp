@@ -357,14 +357,16 @@ private Q_SLOTS:
 
         // Paced by the 5 ms timer. Single ticks jitter (a late tick is
         // followed by an early one), so the pace is taken over all steps:
-        // five intervals take at least 20 ms, and a typical one is short.
+        // five intervals take at least 20 ms, and a typical one is far from
+        // the 500 ms of the system tick (a loaded machine or a sanitizer
+        // build stretches the 5 ms, so the bound is generous).
         const qint64 totalUs = (stepTimes.last() - stepTimes.first()) / 1000;
         QVERIFY2(totalUs >= 20000, qPrintable(QStringLiteral("5 steps in %1 us").arg(totalUs)));
         QList<qint64> gaps;
         for (int i = 1; i < stepTimes.size(); ++i)
             gaps << (stepTimes[i] - stepTimes[i - 1]) / 1000;
         std::sort(gaps.begin(), gaps.end());
-        QVERIFY2(gaps.at(gaps.size() / 2) <= 30000,
+        QVERIFY2(gaps.at(gaps.size() / 2) <= 200000,
             qPrintable(QStringLiteral("median step %1 us").arg(gaps.at(gaps.size() / 2))));
 
         // Rows come from the WAN socket; the reported IP is the row's IP.
