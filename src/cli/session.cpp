@@ -1,6 +1,7 @@
 #include "cli/session.h"
 
 #include "cli/output.h"
+#include "core/platform.h"
 #include "core/discovery/scanrange.h"
 
 #include <QCoreApplication>
@@ -12,22 +13,8 @@
 #include <cstdio>
 #include <deque>
 
-#ifdef Q_OS_WIN
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
 
 namespace quenzal::cli {
-
-bool stderrIsTerminal()
-{
-#ifdef Q_OS_WIN
-    return _isatty(2) != 0;
-#else
-    return isatty(2) != 0;
-#endif
-}
 
 Session::Session()
 {

@@ -68,6 +68,5 @@ std::vector<TerminalTexts> sortedById(const ScanResult &result);
 std::vector<TerminalTexts> inArrivalOrder(const ScanResult &result);
 
 // True when stderr is a terminal (progress is shown only then).
-bool stderrIsTerminal();
 
 } // namespace quenzal::cli

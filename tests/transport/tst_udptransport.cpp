@@ -173,6 +173,8 @@ private Q_SLOTS:
         for (int n = 0; n < 50; ++n)
             sender.writeDatagram(reply(n), Loopback, port);
         QTRY_COMPARE_WITH_TIMEOUT(transport.queued(), 50, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(ready.count(), 1, 5000); // delivered on our thread after the queueing
+        QTest::qWait(50);
         QCOMPARE(ready.count(), 1);
         std::deque<UdpTransport::Datagram> got;
         transport.take(got, 10);

@@ -10,10 +10,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#ifdef Q_OS_WIN
-#include <windows.h>
-#endif
-
+#include "core/platform.h"
 #include "core/serverdb/logging.h"
 #include "core/serverdb/sqliteraii.h"
 
@@ -51,19 +48,6 @@ QString temporaryNameBeside(const QString &path)
     file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser
                         | QFileDevice::WriteUser | QFileDevice::ReadGroup | QFileDevice::ReadOther);
     return file.fileName();
-}
-
-// Renames `from` to `to`, replacing `to` in one step (no moment without one
-// of the two files).
-bool replaceFile(const QString &from, const QString &to)
-{
-#ifdef Q_OS_WIN
-    return MoveFileExW(reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(from).utf16()),
-                       reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(to).utf16()),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-#else
-    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
-#endif
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 #include "core/transport/udptransport.h"
 
+#include "core/platform.h"
 #include "core/transport/logging.h"
-#include "core/transport/socketbuffer.h"
 #include "core/transport/statusreply.h"
 
 #include <QThread>

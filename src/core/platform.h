@@ -1,0 +1,24 @@
+#pragma once
+// The few things the tool needs from the operating system that Qt does not
+// offer. This file and platform.cpp are the only places that include a
+// system header; everything else goes through Qt.
+#include <QString>
+#include <QtGlobal>
+
+namespace quenzal {
+
+// Raises a socket's receive buffer to `bytes` even above the system's limit,
+// where the platform lets a privileged process do that (Linux:
+// SO_RCVBUFFORCE). Returns false where it cannot; Qt's
+// ReceiveBufferSizeSocketOption, capped by the system, is then what counts.
+bool forceReceiveBuffer(qintptr descriptor, int bytes);
+
+// Renames `from` to `to`, replacing `to` in one step: at no moment is there
+// neither file (QFile::rename refuses to replace).
+bool replaceFile(const QString &from, const QString &to);
+
+// True when the standard error stream is a terminal (progress is shown only
+// there).
+bool stderrIsTerminal();
+
+} // namespace quenzal
