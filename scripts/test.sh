@@ -26,6 +26,16 @@ run_suite() {
     local dir="$1" label="$2"
     shift 2
     echo "=== ${label}: configure and build (${dir})"
+    # A folder configured earlier with another generator (scripts/start.sh
+    # uses the default one) is made anew.
+    local args=("$@") gen="" i
+    for ((i = 0; i < ${#args[@]}; ++i)); do
+        [ "${args[i]}" = "-G" ] && gen="${args[i + 1]:-}"
+    done
+    if [ -n "$gen" ] && [ -f "$dir/CMakeCache.txt" ] \
+        && ! grep -qx "CMAKE_GENERATOR:INTERNAL=${gen}" "$dir/CMakeCache.txt"; then
+        rm -rf "$dir"
+    fi
     cmake -S . -B "$dir" "$@" >/dev/null
     # shellcheck disable=SC2086
     cmake --build "$dir" -j"$jobs" ${BUILD_ARGS:-}
@@ -63,6 +73,9 @@ CTEST_ARGS="-C Release -LE netns" BUILD_ARGS="--config Release" \
 
 if [ -f fuzz/CMakeLists.txt ] && grep -q fuzz_targets fuzz/CMakeLists.txt; then
     echo "=== fuzzing: build (clang, libFuzzer)"
+    if [ -f build-fuzz/CMakeCache.txt ] && ! grep -qx "CMAKE_GENERATOR:INTERNAL=Ninja" build-fuzz/CMakeCache.txt; then
+        rm -rf build-fuzz
+    fi
     CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUENZAL_BUILD_FUZZ=ON \
         -DQUENZAL_BUILD_TESTS=OFF -DQUENZAL_BUILD_BENCH=OFF >/dev/null
     cmake --build build-fuzz --target fuzz_targets -j"$jobs"
