@@ -14,4 +14,4 @@ if [ -n "${QUENZAL_DEMO_VNC_SOCKET:-}" ]; then
     socat UNIX-LISTEN:"$QUENZAL_DEMO_VNC_SOCKET",fork,unlink-early,unlink-close TCP:127.0.0.1:5900 &
     echo "No display: point a VNC viewer at this machine, port ${QUENZAL_VNC_PORT:-5900}."
 fi
-timeout "$seconds" build/src/quenzal
+timeout "$seconds" build/bin/quenzal

@@ -24,7 +24,7 @@ trap 'kill $xvfb 2>/dev/null' EXIT
 for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
 export DISPLAY="$display"
 
-QT_QPA_PLATFORM=xcb timeout 60 build/src/quenzal &
+QT_QPA_PLATFORM=xcb timeout 60 build/bin/quenzal &
 window="$(timeout 20 xdotool search --sync --name 'QuenzalV7.6' | head -n 1)"
 sleep 1
 # Press 扫描设备. Without a window manager the window sits at 0,0 in the

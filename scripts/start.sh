@@ -17,4 +17,4 @@ if [ -z "${QT_QPA_PLATFORM:-}" ] && [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DIS
     echo "(Ctrl+C ends the tool.)"
     export QT_QPA_PLATFORM="vnc:port=${port}"
 fi
-exec build/src/quenzal "$@"
+exec build/bin/quenzal "$@"

@@ -4,7 +4,7 @@
 // resident memory before and after, and the longest stall of the GUI thread
 // (the longest gap between two 5 ms ticks).
 // Usage: tests/netns/run-in-netns.sh build/bench/discovery/bench_flood [seconds]
-#include "app/toolforkx.h"
+#include "gui/mainwindow/toolforkx.h"
 #include "netnsrig.h"
 
 #include "ui_toolforkx.h"

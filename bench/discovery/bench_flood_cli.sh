@@ -11,7 +11,7 @@ seconds="${2:-60}"
 out="$(mktemp -d)"
 trap 'rm -rf "$out"' EXIT
 
-QT_LOGGING_RULES="quenzal.*.debug=false" "$build/src/cli/quenzal-cli" scan --wait 5 --format json \
+QT_LOGGING_RULES="quenzal.*.debug=false" "$build/bin/quenzal-cli" scan --wait 5 --format json \
     >"$out/scan.json" 2>"$out/scan.err" &
 cli=$!
 rss() { awk '/^VmRSS:/ { print $2 }' "/proc/$cli/status" 2>/dev/null; }

@@ -8,7 +8,7 @@
 // Usage: tests/netns/run-in-netns.sh build/bench/discovery/bench_lanburst [N ...]
 // QUENZAL_LIST_PER_ROW=1 measures the literal per-reply list handling
 // instead (on the same receive path).
-#include "app/toolforkx.h"
+#include "gui/mainwindow/toolforkx.h"
 #include "netnsrig.h"
 
 #include "ui_toolforkx.h"

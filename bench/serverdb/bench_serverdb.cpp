@@ -18,7 +18,7 @@
 #include <cstdio>
 
 #include "core/serverdb/dbcore.h"
-#include "serverdb/serverdb.h"
+#include "gui/databasewindow/serverdb.h"
 
 using namespace quenzal::serverdb;
 

@@ -28,8 +28,8 @@
 #include <chrono>
 #include <cstdio>
 
-#include "serverdb/serverdb.h"
-#include "serverdb/usermessage.h"
+#include "gui/databasewindow/serverdb.h"
+#include "gui/databasewindow/usermessage.h"
 
 namespace {
 

@@ -1,0 +1,216 @@
+// Tools around the terminal list: the interface choice, the filter, export
+// and copy, the stop button and the preview of the numbering passes. None of
+// them changes what the specified slots do; they read the list and hand its
+// rows to the core.
+#include "core/discovery/logging.h"
+#include "gui/mainwindow/toolforkx.h"
+#include "core/discovery/terminalexport.h"
+#include "core/transport/localaddress.h"
+#include "gui/dialogs/renumberpreview.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QEvent>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QSaveFile>
+#include <QShortcut>
+#include <QStatusBar>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include "ui_toolforkx.h"
+
+using namespace quenzal;
+
+namespace {
+
+// Fills the interface choice afresh whenever its list is about to open.
+class RefreshOnOpen : public QObject
+{
+public:
+    RefreshOnOpen(QObject *parent, std::function<void()> refresh)
+        : QObject(parent)
+        , m_refresh(std::move(refresh))
+    {
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::MouseButtonPress)
+            m_refresh();
+        else if (event->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent *>(event)->key();
+            if (key == Qt::Key_Space || key == Qt::Key_Down || key == Qt::Key_Up || key == Qt::Key_F4)
+                m_refresh();
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> m_refresh;
+};
+
+TerminalTexts rowTexts(const QTreeWidgetItem *item)
+{
+    TerminalTexts texts;
+    for (int c = 0; c < TerminalListColumns; ++c)
+        texts[size_t(c)] = item->text(c);
+    return texts;
+}
+
+} // namespace
+
+void ToolForKX::setupFieldTools()
+{
+    // Interface choice: the entry of the address the fields show.
+    refreshInterfaces();
+    const QList<LocalInterfaceAddress> entries = localIPv4Interfaces();
+    int start = interfaceChoiceIndex(entries, m_startInterface);
+    if (start < 0)
+        start = int(entries.size()) - 1;
+    ui->comboBox_Interface->setCurrentIndex(start);
+    ui->comboBox_Interface->installEventFilter(new RefreshOnOpen(this, [this] { refreshInterfaces(); }));
+    connect(ui->comboBox_Interface, &QComboBox::activated, this, &ToolForKX::SlotInterfaceChosen);
+
+    ui->comboBox_Interface->setToolTip(ui->comboBox_Interface->currentText());
+    connect(ui->comboBox_Interface, &QComboBox::currentTextChanged, ui->comboBox_Interface, &QWidget::setToolTip);
+
+    // The filter sits in the free right end of the menu bar, above the list,
+    // so that the list keeps its rows.
+    ui->verticalLayout_6->removeWidget(ui->lineEdit_Filter);
+    auto *corner = new QWidget(ui->menubar);
+    auto *cornerLayout = new QHBoxLayout(corner);
+    cornerLayout->setContentsMargins(0, 1, 8, 1);
+    cornerLayout->addWidget(ui->lineEdit_Filter);
+    ui->lineEdit_Filter->setFixedWidth(ui->lineEdit_Filter->fontMetrics().horizontalAdvance(QLatin1Char('M')) * 18);
+    ui->lineEdit_Filter->setMaximumHeight(ui->lineEdit_Filter->fontMetrics().height() + 6);
+    ui->menubar->setCornerWidget(corner, Qt::TopRightCorner);
+
+    connect(ui->but_StopScan, &QAbstractButton::clicked, this, &ToolForKX::SlotStopScan);
+    connect(ui->lineEdit_Filter, &QLineEdit::textChanged, this, &ToolForKX::SlotFilterChanged);
+    connect(ui->actionExport, &QAction::triggered, this, &ToolForKX::SlotExport);
+    auto *copy = new QShortcut(QKeySequence::Copy, ui->treeWidget);
+    copy->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(copy, &QShortcut::activated, this, &ToolForKX::SlotCopyRows);
+
+    m_verifyTimer = new QTimer(this);
+    m_verifyTimer->setSingleShot(true);
+    m_verifyTimer->setInterval(VerifyAttemptMs);
+    connect(m_verifyTimer, &QTimer::timeout, this, &ToolForKX::verifyTick);
+}
+
+// Hides a row in which no cell holds the filter text. Only the row's
+// visibility changes; the passes, the counter and the sort see every row.
+void ToolForKX::applyFilter(QTreeWidgetItem *item) const
+{
+    const QString needle = ui->lineEdit_Filter->text();
+    const bool hide = !needle.isEmpty() && !rowContainsText(rowTexts(item), needle);
+    if (item->isHidden() != hide)
+        item->setHidden(hide);
+}
+
+void ToolForKX::SlotFilterChanged()
+{
+    const int n = ui->treeWidget->topLevelItemCount();
+    for (int i = 0; i < n; ++i)
+        applyFilter(ui->treeWidget->topLevelItem(i));
+}
+
+void ToolForKX::onRowAppended(const TerminalTexts &row, const QHostAddress &from, QTreeWidgetItem *item)
+{
+    if (!ui->lineEdit_Filter->text().isEmpty())
+        applyFilter(item);
+    if (!m_verify.active)
+        return;
+    const VerifyMatch match = matchVerifyReply(m_verify.target, row, from);
+    if (match == VerifyMatch::Other)
+        return;
+    const QString shown = row[size_t(m_verify.target.expected.column)];
+    if (match == VerifyMatch::Shows) {
+        m_verify.active = false;
+        m_verifyTimer->stop();
+        showStatus(tr("已确认：终端显示 %1").arg(shown));
+        return;
+    }
+    if (!m_verify.seen.contains(shown))
+        m_verify.seen << shown;
+}
+
+bool ToolForKX::exportTerminalList(const QString &path, QString *error)
+{
+    const std::vector<TerminalTexts> rows = terminalListRows();
+    const bool json = path.endsWith(QLatin1String(".json"), Qt::CaseInsensitive);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        if (error)
+            *error = file.errorString();
+        return false;
+    }
+    file.write(json ? terminalsToJson(rows) : terminalsToCsv(rows));
+    if (!file.commit()) {
+        if (error)
+            *error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+void ToolForKX::SlotExport()
+{
+    QString filter;
+    const QString csv = tr("CSV 表格 (*.csv)");
+    const QString json = tr("JSON (*.json)");
+    // Qt's own dialog: it needs no desktop portal and looks the same everywhere.
+    QString path = QFileDialog::getSaveFileName(this, tr("导出终端列表"), QStringLiteral("terminals.csv"),
+        csv + QStringLiteral(";;") + json, &filter, QFileDialog::DontUseNativeDialog);
+    if (path.isEmpty())
+        return;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += filter == json ? QStringLiteral(".json") : QStringLiteral(".csv");
+    QString error;
+    if (exportTerminalList(path, &error))
+        showStatus(tr("已导出 %1 台终端到 %2").arg(ui->treeWidget->topLevelItemCount()).arg(path));
+    else
+        showStatus(tr("导出失败：%1").arg(error));
+}
+
+// The selected rows in list order as tab-separated text.
+void ToolForKX::SlotCopyRows()
+{
+    std::vector<TerminalTexts> rows;
+    const int n = ui->treeWidget->topLevelItemCount();
+    for (int i = 0; i < n; ++i) {
+        const QTreeWidgetItem *item = ui->treeWidget->topLevelItem(i);
+        if (item->isSelected())
+            rows.push_back(rowTexts(item));
+    }
+    if (rows.empty())
+        return;
+    QApplication::clipboard()->setText(terminalsToTsv(rows));
+    showStatus(tr("已复制 %1 行").arg(rows.size()));
+}
+
+// Shows what a numbering pass would send, planned by the core from the
+// list's rows in list order (the pass runs the same function on the same
+// rows). True: go on with the pass.
+bool ToolForKX::previewRenumbering(bool macs)
+{
+    if (!ui->checkBox_Preview->isChecked())
+        return true;
+    const std::vector<TerminalTexts> rows = terminalListRows();
+    RenumberPreview preview(this);
+    if (macs)
+        preview.setPlan(planSharedMacs(rows), isWanMode());
+    else
+        preview.setPlan(planSharedIds(rows, fieldNumber(ui->lineEdit_ChangStatId->text())), isWanMode());
+    return preview.exec() == QDialog::Accepted;
+}

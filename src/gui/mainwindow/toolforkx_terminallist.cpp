@@ -1,0 +1,95 @@
+// Status replies and the terminal list: recv_slot() and slotSysTimer().
+
+#include "gui/mainwindow/toolforkx.h"
+#include "core/discovery/terminalexport.h"
+#include "gui/terminallist/terminallistfeed.h"
+
+#include <QHeaderView>
+#include <QTreeWidgetItem>
+
+#include "ui_toolforkx.h"
+
+TerminalListFeed &ToolForKX::listFeed()
+{
+    if (!m_listFeed) {
+        auto *feed = new TerminalListFeed(ui->treeWidget, m_transport, [this] { recv_slot(); });
+        m_listFeed = decltype(m_listFeed)(feed, [](TerminalListFeed *f) { delete f; });
+        feed->setRowObserver([this](const quenzal::TerminalTexts &row, const QHostAddress &from,
+                                 QTreeWidgetItem *item) { onRowAppended(row, from, item); });
+    }
+    return *m_listFeed;
+}
+
+// Runs whenever the transport has received datagrams. Replies from the
+// socket of the inactive mode give no row; every datagram, row or not,
+// restarts the sort countdown.
+void ToolForKX::recv_slot()
+{
+    const TerminalListFeed::Taken taken = listFeed().take(isWanMode());
+    if (taken.datagrams > 0) {
+        m_sortCountdown = 3;
+        if (m_summaryCountdown >= 0)
+            m_summaryCountdown = 3;
+    }
+    if (taken.rows > 0) {
+        m_replyCount += taken.rows;
+        ui->lineEdit_MachineNum->setText(QString::number(m_replyCount));
+    }
+}
+
+void ToolForKX::slotSysTimer()
+{
+    // Made here too, so that the reader drains the sockets from the first
+    // tick on, whether or not a datagram has come yet.
+    listFeed();
+
+    // WAN mode wins when both boxes are ticked; LAN mode shows whenever WAN
+    // mode is off.
+    const bool wan = ui->checkBox_Wan->isChecked();
+    if (wan)
+        ui->checkBox_Lan->setChecked(false);
+    else if (ui->checkBox_Lan->isChecked())
+        ui->checkBox_Wan->setChecked(false);
+    else
+        ui->checkBox_Lan->setChecked(true);
+
+    for (QLineEdit *field : { ui->lineEdit_ScanIP1, ui->lineEdit_ScanIP2, ui->lineEdit_ScanIP3, ui->lineEdit_ScanIP4,
+             ui->lineEdit_ScanIP5, ui->lineEdit_ScanIP6, ui->lineEdit_ScanIP7, ui->lineEdit_ScanIP8 })
+        field->setEnabled(wan);
+
+    // The sort falls on the second tick after the last datagram: replies
+    // have stopped by then.
+    if (m_sortCountdown-- == 2)
+        ui->treeWidget->sortItems(0, Qt::AscendingOrder);
+
+    // The end of a scan, once its replies have stopped: what the list holds.
+    if (m_summaryCountdown >= 0 && !scanRunning() && m_summaryCountdown-- == 0) {
+        const quenzal::SharedCounts c = quenzal::countShared(terminalListRows());
+        showStatus((m_scanStopped ? tr("扫描已停止：%1 台终端，编号重复 %2，IP 重复 %3，MAC 重复 %4")
+                                  : tr("扫描结束：%1 台终端，编号重复 %2，IP 重复 %3，MAC 重复 %4"))
+                       .arg(c.rows)
+                       .arg(c.sharedId)
+                       .arg(c.sharedIp)
+                       .arg(c.sharedMac));
+    }
+}
+
+std::vector<quenzal::TerminalTexts> ToolForKX::terminalListRows() const
+{
+    std::vector<quenzal::TerminalTexts> rows;
+    const int n = ui->treeWidget->topLevelItemCount();
+    rows.reserve(size_t(n));
+    for (int i = 0; i < n; ++i) {
+        const QTreeWidgetItem *item = ui->treeWidget->topLevelItem(i);
+        quenzal::TerminalTexts texts;
+        for (int c = 0; c < quenzal::TerminalListColumns; ++c)
+            texts[size_t(c)] = item->text(c);
+        rows.push_back(std::move(texts));
+    }
+    return rows;
+}
+
+void ToolForKX::setTerminalListCellText(QTreeWidgetItem *item, int column, const QString &text)
+{
+    listFeed().setCellText(item, column, text);
+}

@@ -1,0 +1,334 @@
+#include "gui/terminallist/terminallistfeed.h"
+
+#include "core/transport/logging.h"
+
+#include <QElapsedTimer>
+#include <QHash>
+#include <QHeaderView>
+#include <QStyledItemDelegate>
+#include <QTreeWidget>
+
+using namespace quenzal;
+
+namespace {
+
+// Work per slice on the GUI thread before it returns to the event loop.
+constexpr qint64 SliceMs = 8;
+// Quiet time after the last row before the columns are fitted.
+constexpr int FitDelayMs = 40;
+// Replies taken from the transport between two looks at the clock.
+constexpr int ChunkSize = 64;
+
+QTreeWidgetItem *itemOf(DuplicateIndex::Row row)
+{
+    return static_cast<QTreeWidgetItem *>(const_cast<void *>(row));
+}
+
+// A row of the list that keeps its texts at hand for sorting. The list sorts
+// itself after every batch and at the tick; the stock comparison fetches two
+// QVariants per comparison, which for 10,000 rows costs tens of
+// milliseconds per sort. The order is the same: both compare the display
+// texts of the sort column with QString::compare, case-sensitively.
+class TerminalRowItem : public QTreeWidgetItem
+{
+public:
+    static constexpr int RowType = QTreeWidgetItem::UserType + 0x51;
+
+    explicit TerminalRowItem(const StatusRow &row)
+        : QTreeWidgetItem(RowType)
+    {
+        for (int c = 0; c < TerminalListColumns; ++c) {
+            m_texts[size_t(c)] = row.texts[size_t(c)];
+            QTreeWidgetItem::setData(c, Qt::DisplayRole, m_texts[size_t(c)]);
+        }
+    }
+
+    void setData(int column, int role, const QVariant &value) override
+    {
+        if ((role == Qt::DisplayRole || role == Qt::EditRole) && column >= 0 && column < TerminalListColumns) {
+            m_texts[size_t(column)] = value.toString();
+            // A number compares as a number in the stock comparison.
+            if (value.userType() != QMetaType::QString)
+                m_onlyTexts = false;
+        }
+        QTreeWidgetItem::setData(column, role, value);
+    }
+
+    bool operator<(const QTreeWidgetItem &other) const override
+    {
+        const QTreeWidget *view = treeWidget();
+        const int column = view ? view->sortColumn() : 0;
+        if (other.type() != RowType || column < 0 || column >= TerminalListColumns)
+            return QTreeWidgetItem::operator<(other);
+        const auto &row = static_cast<const TerminalRowItem &>(other);
+        if (!m_onlyTexts || !row.m_onlyTexts)
+            return QTreeWidgetItem::operator<(other);
+        return m_texts[size_t(column)] < row.m_texts[size_t(column)];
+    }
+
+private:
+    std::array<QString, TerminalListColumns> m_texts;
+    bool m_onlyTexts = true;
+};
+
+} // namespace
+
+// Fitting a column asks the delegate for the size of every cell in up to a
+// thousand rows; for 32 columns that is the single most expensive thing a
+// large list does, and it recurs after every sort. The cells of one column
+// differ only in their text (no icons, check boxes or fonts of their own),
+// so the answer for a text is remembered: the widths come out the same, at
+// a fraction of the cost.
+class RememberingDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        if (option.font != m_font) {
+            m_sizes.clear();
+            m_font = option.font;
+        }
+        const Key key { index.column(), index.data(Qt::DisplayRole).toString() };
+        const auto it = m_sizes.constFind(key);
+        if (it != m_sizes.constEnd())
+            return *it;
+        const QSize size = QStyledItemDelegate::sizeHint(option, index);
+        m_sizes.insert(key, size);
+        return size;
+    }
+
+    void forget() { m_sizes.clear(); }
+
+private:
+    using Key = std::pair<int, QString>;
+    mutable QHash<Key, QSize> m_sizes;
+    mutable QFont m_font;
+};
+
+TerminalListFeed::Mode TerminalListFeed::modeFromEnvironment()
+{
+    return qEnvironmentVariableIntValue("QUENZAL_LIST_PER_ROW") == 1 ? Mode::PerRow : Mode::Batched;
+}
+
+TerminalListFeed::TerminalListFeed(QTreeWidget *list, UdpTransport *transport, std::function<void()> wake, Mode mode)
+    : m_list(list)
+    , m_transport(transport)
+    , m_wake(std::move(wake))
+    , m_mode(mode)
+    , m_sliceMs(SliceMs)
+    , m_chunkSize(ChunkSize)
+    , m_baseBrush(QColor(QStringLiteral("#CAFFF0")), Qt::SolidPattern)
+    , m_flagBrush(QColor(QStringLiteral("#CAFFFF")), Qt::SolidPattern)
+    , m_idBrush(QColor(0, 255, 255), Qt::SolidPattern)
+    , m_addressBrush(QColor(100, 255, 255), Qt::SolidPattern)
+{
+    // Rows that leave the list by any road leave the index too.
+    QAbstractItemModel *model = m_list->model();
+    connect(model, &QAbstractItemModel::modelAboutToBeReset, this, [this] {
+        m_index.clear();
+        if (m_delegate)
+            m_delegate->forget();
+    });
+    connect(
+        model, &QAbstractItemModel::rowsAboutToBeRemoved, this, [this](const QModelIndex &parent, int first, int last) {
+            if (parent.isValid())
+                return;
+            for (int r = first; r <= last; ++r)
+                m_index.remove(m_list->topLevelItem(r));
+        });
+
+    m_fitTimer.setSingleShot(true);
+    m_fitTimer.setInterval(FitDelayMs);
+    connect(&m_fitTimer, &QTimer::timeout, this, &TerminalListFeed::fitColumns);
+
+    if (m_mode == Mode::Batched) {
+        m_delegate = new RememberingDelegate(m_list);
+        m_list->setItemDelegate(m_delegate);
+    }
+}
+
+TerminalListFeed::~TerminalListFeed() = default;
+
+QTreeWidgetItem *TerminalListFeed::makeItem(const StatusRow &row) const
+{
+    QTreeWidgetItem *item = nullptr;
+    if (m_mode == Mode::Batched) {
+        item = new TerminalRowItem(row);
+    } else {
+        QStringList texts;
+        texts.reserve(TerminalListColumns);
+        for (const QString &t : row.texts)
+            texts.append(t);
+        item = new QTreeWidgetItem(texts);
+    }
+    for (int c = 0; c <= 28; c += 2)
+        item->setBackground(c, m_baseBrush);
+    if (row.wanMode)
+        item->setBackground(ColNetMode, m_flagBrush);
+    if (row.fontMarked)
+        item->setBackground(ColFontState, m_flagBrush);
+    return item;
+}
+
+void TerminalListFeed::colour(const std::array<std::vector<DuplicateIndex::Row>, DuplicateIndex::Keys> &marks)
+{
+    for (int k = 0; k < DuplicateIndex::Keys; ++k) {
+        const QBrush &brush = k == 0 ? m_idBrush : m_addressBrush;
+        for (DuplicateIndex::Row r : marks[size_t(k)])
+            itemOf(r)->setBackground(DuplicateIndex::ListColumns[size_t(k)], brush);
+    }
+}
+
+TerminalListFeed::Taken TerminalListFeed::take(bool wanMode)
+{
+    m_continuePosted = false;
+    return m_mode == Mode::PerRow ? takePerRow(wanMode) : takeBatched(wanMode);
+}
+
+void TerminalListFeed::continueLater()
+{
+    if (m_continuePosted)
+        return;
+    m_continuePosted = true;
+    QMetaObject::invokeMethod(this, m_wake, Qt::QueuedConnection);
+}
+
+TerminalListFeed::Taken TerminalListFeed::takeBatched(bool wanMode)
+{
+    Taken taken;
+    QElapsedTimer clock;
+    clock.start();
+    QList<QTreeWidgetItem *> batch;
+    std::vector<std::pair<TerminalTexts, QHostAddress>> seen; // for the observer
+    bool more = false;
+    do {
+        m_chunk.clear();
+        int ignored = 0;
+        const int got = m_transport->take(m_chunk, m_chunkSize, &ignored);
+        taken.datagrams += got + ignored;
+        for (const UdpTransport::Datagram &d : m_chunk) {
+            // Only the socket of the current mode gives rows.
+            if ((d.source == UdpTransport::Wan) != wanMode)
+                continue;
+            const StatusRow row = decodeStatusReply(d.data);
+            QTreeWidgetItem *item = makeItem(row);
+            colour(m_index.add(item, { row.texts[ColId], row.texts[ColIp], row.texts[ColMac] }));
+            batch.append(item);
+            if (m_observer)
+                seen.emplace_back(row.texts, d.sender);
+        }
+        more = got == m_chunkSize;
+    } while (more && clock.elapsed() < m_sliceMs);
+    m_chunk.clear();
+
+    if (!batch.isEmpty()) {
+        beginBurst();
+        // One by one, in arrival order: a list inserted in one call goes in
+        // back to front while the list sorts itself, which would turn the
+        // order of equal IDs around.
+        for (QTreeWidgetItem *item : std::as_const(batch))
+            m_list->addTopLevelItem(item);
+        m_list->header()->setSortIndicatorShown(true);
+        taken.rows = int(batch.size());
+        if (m_observer) {
+            for (qsizetype i = 0; i < batch.size(); ++i)
+                m_observer(seen[size_t(i)].first, seen[size_t(i)].second, batch.at(i));
+        }
+    }
+    // More than a slice arrived: give the event loop a turn (paint, clicks,
+    // timers) and go on.
+    if (more)
+        continueLater();
+    if (taken.datagrams > 0)
+        qCDebug(lcTransport) << "took" << taken.datagrams << "datagrams," << taken.rows << "rows in"
+                             << clock.elapsed() << "ms," << m_transport->queued() << "waiting";
+    return taken;
+}
+
+// The per-reply rules taken literally: one datagram per event-loop turn;
+// three searches of the whole list; the columns refitted after every row.
+TerminalListFeed::Taken TerminalListFeed::takePerRow(bool wanMode)
+{
+    Taken taken;
+    m_chunk.clear();
+    int ignored = 0;
+    const int got = m_transport->take(m_chunk, 1, &ignored);
+    taken.datagrams = got + ignored;
+    if (m_transport->queued() > 0)
+        continueLater();
+    if (got == 0 || (m_chunk.front().source == UdpTransport::Wan) != wanMode)
+        return taken;
+    const StatusRow row = decodeStatusReply(m_chunk.front().data);
+    const QHostAddress sender = m_chunk.front().sender;
+    m_chunk.clear();
+    QTreeWidgetItem *item = makeItem(row);
+    m_list->addTopLevelItem(item);
+    m_list->header()->setSortIndicatorShown(true);
+    for (int k = 0; k < DuplicateIndex::Keys; ++k) {
+        const int column = DuplicateIndex::ListColumns[size_t(k)];
+        const QList<QTreeWidgetItem *> same = m_list->findItems(item->text(column), Qt::MatchExactly, column);
+        if (same.size() > 1) {
+            for (QTreeWidgetItem *other : same)
+                other->setBackground(column, k == 0 ? m_idBrush : m_addressBrush);
+        }
+    }
+    m_list->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    taken.rows = 1;
+    if (m_observer)
+        m_observer(row.texts, sender, item);
+    return taken;
+}
+
+void TerminalListFeed::setSliceLimits(qint64 ms, int chunk)
+{
+    m_sliceMs = ms;
+    m_chunkSize = qMax(1, chunk);
+}
+
+void TerminalListFeed::beginBurst()
+{
+    // Fitting 32 columns over the rows on every layout is what makes a burst
+    // stall; widths are fixed until the burst has passed.
+    if (!m_fitPending) {
+        QHeaderView *header = m_list->header();
+        for (int c = 0; c < header->count(); ++c) {
+            if (header->sectionResizeMode(c) == QHeaderView::ResizeToContents)
+                header->setSectionResizeMode(c, QHeaderView::Interactive);
+        }
+        m_fitPending = true;
+    }
+    m_fitTimer.start();
+}
+
+void TerminalListFeed::fitColumns()
+{
+    if (m_transport->queued() > 0) {
+        m_fitTimer.start();
+        return;
+    }
+    m_list->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_fitPending = false;
+}
+
+bool TerminalListFeed::busy() const
+{
+    return m_transport->queued() > 0 || m_fitPending;
+}
+
+void TerminalListFeed::settle()
+{
+    if (m_fitPending && m_transport->queued() == 0) {
+        m_fitTimer.stop();
+        fitColumns();
+    }
+}
+
+void TerminalListFeed::setCellText(QTreeWidgetItem *item, int column, const QString &text)
+{
+    item->setText(column, text);
+    const int key = DuplicateIndex::keyOfColumn(column);
+    if (key >= 0 && item->treeWidget() == m_list && !item->parent())
+        m_index.rename(item, key, text);
+}
