@@ -1,17 +1,17 @@
 #pragma once
 // The main window of the tool.
 //
-// ToolForKX is wiring: it owns the form, the two UDP sockets, the two packet
-// buffers and the timers, and its slots read the widgets, call the functional
-// core (packet buffers and the ID pair in transport/, reply decoding and the
-// numbering passes in discovery/, command encoding in commands/) and write the
-// widgets or send. The slots are defined in the folder of their subsystem:
-//   transport/  network set-up, sends, recv_slot(), slotSysTimer()
-//   discovery/  scan, selection, automatic ID and MAC numbering
-//   commands/   SendCommand(), SendToTarget() and every command button
-//   serverdb/   the database window that SoltSetCheckServer_db() opens
-// Everything runs on the GUI thread; commands never wait for an answer, a
-// terminal's new state shows when its next status reply appends a row.
+// ToolForKX is wiring: it owns the form and the timers, and its slots read
+// the widgets, call the core (packets, reply decoding, numbering, command
+// encoding, verification in src/core/) and write the widgets or send through
+// the core's UdpTransport. Its slots live beside this file, one file per
+// subsystem (toolforkx_transport.cpp, toolforkx_discovery.cpp,
+// toolforkx_commands.cpp, ...); the list feed is in gui/terminallist/, the
+// database window in gui/databasewindow/. docs/architecture.md is the map:
+// the layers, the road of a reply to a row and of a button to a datagram,
+// the threads.
+// Everything here runs on the GUI thread; commands never wait for an answer,
+// a terminal's new state shows when its next status reply appends a row.
 
 #include <QHostAddress>
 #include <QMainWindow>
