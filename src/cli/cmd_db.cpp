@@ -1,26 +1,22 @@
 // db: the database window's operations on a server database file.
 #include "cli/commands.h"
 #include "cli/output.h"
-#include "core/discovery/terminalexport.h"
+#include "core/export/csv.h"
+#include "core/export/json.h"
+#include "core/export/records.h"
 #include "core/serverdb/dbcheck.h"
 #include "core/serverdb/dbcore.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QJsonArray>
 
 namespace quenzal::cli {
 
 using namespace quenzal::serverdb;
 
 namespace {
-
-// Captions of the database window's list, and the JSON keys beside them.
-const char *const DbCaptions[kTerminalColumns]
-    = { "ID", "Vol", "M", "IEnable", "RBEnable", "RMEnable", "OBEnable", "IP", "MAC", "Name" };
-const char *const DbKeys[kTerminalColumns]
-    = { "id", "vol", "m", "ienable", "rbenable", "rmenable", "obenable", "ip", "mac", "name" };
-const char *const KeyNames[4] = { "id", "ip", "mac", "name" };
 
 int list(const DbOptions &o)
 {
@@ -32,34 +28,19 @@ int list(const DbOptions &o)
     const std::vector<std::uint8_t> marks = duplicateMarks(listing.rows);
     QByteArray out;
     if (o.format == Format::Json) {
-        out = "[";
-        for (size_t r = 0; r < listing.rows.size(); ++r) {
-            out += r ? ",\n  {" : "\n  {";
-            for (int c = 0; c < kTerminalColumns; ++c) {
-                out += QByteArray(c ? ", \"" : "\"") + DbKeys[c]
-                    + "\": " + jsonQuoted(listing.rows[r].texts[size_t(c)]);
-            }
-            for (int k = 0; k < 4; ++k)
-                out += QByteArray(", \"shared_") + KeyNames[k] + "\": " + ((marks[r] >> k) & 1u ? "true" : "false");
-            out += '}';
-        }
-        out += listing.rows.empty() ? "]\n" : "\n]\n";
+        QJsonArray records;
+        for (size_t r = 0; r < listing.rows.size(); ++r)
+            records.append(databaseTerminalJson(listing.rows[r], marks[r]));
+        out = jsonArrayBytes(records);
     } else if (o.format == Format::Csv) {
-        out = "\xEF\xBB\xBF";
-        QStringList header;
-        for (const char *c : DbCaptions)
-            header << QString::fromLatin1(c);
-        out += header.join(QLatin1Char(',')).toUtf8() + "\r\n";
-        for (const TerminalRow &row : listing.rows) {
-            QStringList cells;
-            for (const QString &t : row.texts)
-                cells << csvField(t);
-            out += cells.join(QLatin1Char(',')).toUtf8() + "\r\n";
-        }
+        CsvWriter csv;
+        csv.addRow(databaseTerminalCaptions());
+        for (const TerminalRow &row : listing.rows)
+            csv.addRow(row.texts);
+        out = csv.bytes();
     } else {
-        QStringList header;
-        for (const char *c : DbCaptions)
-            header << QString::fromLatin1(c);
+        const auto &captions = databaseTerminalCaptions();
+        QStringList header(captions.begin(), captions.end());
         header << QStringLiteral("SHARED");
         std::vector<QStringList> cells;
         for (size_t r = 0; r < listing.rows.size(); ++r) {
@@ -67,7 +48,7 @@ int list(const DbOptions &o)
             QStringList shared;
             for (int k = 0; k < 4; ++k) {
                 if ((marks[r] >> k) & 1u)
-                    shared << QString::fromLatin1(KeyNames[k]);
+                    shared << databaseKeyNames()[size_t(k)];
             }
             line << shared.join(QLatin1Char(','));
             cells.push_back(line);
@@ -102,7 +83,7 @@ int check(const DbOptions &o)
     } else {
         out += QStringLiteral("terminals: %1\n").arg(c.rows.size());
         for (int k = 0; k < 4; ++k) {
-            out += QStringLiteral("shared %1: %2 rows").arg(QString::fromLatin1(KeyNames[k])).arg(c.sharedRows(k));
+            out += QStringLiteral("shared %1: %2 rows").arg(databaseKeyNames()[size_t(k)]).arg(c.sharedRows(k));
             QStringList values;
             for (size_t r = 0; r < c.rows.size() && values.size() < 10; ++r) {
                 const QString v = c.rows[r].texts[size_t(kKeyColumns[size_t(k)])];

@@ -4,7 +4,12 @@
 #include "cli/session.h"
 #include "core/discovery/reconcile.h"
 #include "core/discovery/terminalexport.h"
+#include "core/export/csv.h"
+#include "core/export/json.h"
+#include "core/export/records.h"
 #include "core/serverdb/dbcore.h"
+
+#include <QJsonArray>
 
 namespace quenzal::cli {
 
@@ -31,61 +36,24 @@ int runReconcile(const ReconcileOptions &o)
         scanned.push_back(identityOfListRow(r));
 
     const std::vector<Difference> diffs = reconcileTerminals(database, scanned);
-    const TerminalIdentity none;
-    auto dbOf = [&](const Difference &d) -> const TerminalIdentity & {
-        return d.dbRow >= 0 ? database[size_t(d.dbRow)] : none;
-    };
-    auto netOf = [&](const Difference &d) -> const TerminalIdentity & {
-        return d.scanRow >= 0 ? scanned[size_t(d.scanRow)] : none;
-    };
-
     QByteArray out;
     if (o.scan.format == Format::Json) {
-        out = "[";
-        bool first = true;
-        for (const Difference &d : diffs) {
-            const TerminalIdentity &db = dbOf(d), &net = netOf(d);
-            out += first ? "\n  {" : ",\n  {";
-            first = false;
-            out += "\"kind\": " + jsonQuoted(differenceKindName(d.kind));
-            if (d.dbRow >= 0)
-                out += ", \"db\": {\"id\": " + jsonQuoted(db.id) + ", \"ip\": " + jsonQuoted(db.ip)
-                    + ", \"mac\": " + jsonQuoted(db.mac) + ", \"name\": " + jsonQuoted(db.name) + "}";
-            else
-                out += ", \"db\": null";
-            if (d.scanRow >= 0)
-                out += ", \"terminal\": {\"id\": " + jsonQuoted(net.id) + ", \"ip\": " + jsonQuoted(net.ip)
-                    + ", \"mac\": " + jsonQuoted(net.mac) + "}";
-            else
-                out += ", \"terminal\": null";
-            if (d.kind >= Difference::IdDiffers)
-                out += ", \"db_value\": " + jsonQuoted(d.dbValue) + ", \"terminal_value\": " + jsonQuoted(d.scanValue);
-            out += '}';
-        }
-        out += first ? "]\n" : "\n]\n";
+        QJsonArray records;
+        for (const Difference &d : diffs)
+            records.append(differenceJson(d, database, scanned));
+        out = jsonArrayBytes(records);
     } else {
-        const QStringList header { QStringLiteral("KIND"), QStringLiteral("DB ID"), QStringLiteral("DB IP"),
-            QStringLiteral("DB MAC"), QStringLiteral("DB NAME"), QStringLiteral("ID"), QStringLiteral("IP"),
-            QStringLiteral("MAC") };
         std::vector<QStringList> cells;
-        for (const Difference &d : diffs) {
-            const TerminalIdentity &db = dbOf(d), &net = netOf(d);
-            cells.push_back({ differenceKindName(d.kind), db.id, db.ip, db.mac, db.name, net.id, net.ip, net.mac });
-        }
+        for (const Difference &d : diffs)
+            cells.push_back(differenceCells(d, database, scanned));
         if (o.scan.format == Format::Csv) {
-            out = "\xEF\xBB\xBF";
-            for (const QStringList &line : [&] {
-                     std::vector<QStringList> all { header };
-                     all.insert(all.end(), cells.begin(), cells.end());
-                     return all;
-                 }()) {
-                QStringList quoted;
-                for (const QString &c : line)
-                    quoted << csvField(c);
-                out += quoted.join(QLatin1Char(',')).toUtf8() + "\r\n";
-            }
+            CsvWriter csv;
+            csv.addRow(differenceHeader());
+            for (const QStringList &line : cells)
+                csv.addRow(line);
+            out = csv.bytes();
         } else if (!cells.empty()) {
-            out = textTable(header, cells);
+            out = textTable(differenceHeader(), cells);
         }
     }
     if (!writeOut(out)) {

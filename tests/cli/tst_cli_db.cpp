@@ -3,6 +3,7 @@
 // exit codes, backup beside the source, conversion with its per-table counts.
 #include <QtTest>
 
+#include "clirun.h"
 #include "dbfixtures.h"
 
 #include <QJsonArray>
@@ -10,42 +11,9 @@
 #include <QJsonObject>
 #include <QTemporaryDir>
 
+using namespace clitest;
+
 namespace {
-
-QString s(const char *t)
-{
-    return QString::fromUtf8(t);
-}
-
-struct Run
-{
-    int exit = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-Run runCli(const QStringList &args, const QString &workDir = QString())
-{
-    QProcess p;
-    if (!workDir.isEmpty())
-        p.setWorkingDirectory(workDir);
-    p.start(QStringLiteral(QUENZAL_CLI), args);
-    Run r;
-    if (!p.waitForStarted(5000) || !p.waitForFinished(30000)) {
-        p.kill();
-        p.waitForFinished(5000);
-        return r;
-    }
-    r.exit = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2;
-    r.out = p.readAllStandardOutput();
-    r.err = p.readAllStandardError();
-    return r;
-}
-
-QByteArray why(const Run &r)
-{
-    return "exit " + QByteArray::number(r.exit) + "\nstdout: " + r.out + "\nstderr: " + r.err;
-}
 
 fixtures::Row terminal(int id, const char *ip, const char *mac, const QString &name)
 {
@@ -102,6 +70,12 @@ private Q_SLOTS:
         QCOMPARE(a.at(0).toObject().value(s("name")).toString(), s("大厅"));
         QCOMPARE(a.at(1).toObject().value(s("mac")).toString(), s("02:00:00:00:00:02"));
         QCOMPARE(a.at(1).toObject().value(s("shared_id")).toBool(), false);
+        // An ID is a number, an address a text, as in every JSON output.
+        QVERIFY(a.at(0).toObject().value(s("id")).isDouble());
+        QCOMPARE(a.at(0).toObject().value(s("id")).toInt(), 1);
+        QCOMPARE(a.at(1).toObject().value(s("id")).toInt(), 2);
+        QCOMPARE(a.at(1).toObject().value(s("ip")).toString(), s("198.18.1.2"));
+        QCOMPARE(a.at(1).toObject().value(s("vol")).toString(), s("8"));
 
         r = runCli({ s("db"), s("list"), m_sound, s("--format"), s("csv") });
         QVERIFY2(r.exit == 0, why(r));

@@ -1,5 +1,8 @@
 #include "core/discovery/terminalexport.h"
 
+#include "core/export/json.h"
+#include "core/export/records.h"
+
 #include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -31,58 +34,6 @@ const char *const Keys[TerminalListColumns]
     = { "id", "ip", "mask", "gateway", "mac", "server", "link", "dhcp", "volume", "network", "firmware", "type",
           "model", "amplifier", "host1", "host2", "host3", "mode", "gain", "delay", "lan_rate", "wan_rate",
           "auto_answer", "capture", "ext_audio", "mic_mode", "group", "server2", "font", "boot", "ring", "max_volume" };
-
-void appendJsonString(QByteArray &out, const QString &text)
-{
-    out += '"';
-    // Nearly every cell is plain ASCII: copied as it is, without a UTF-8
-    // conversion of its own.
-    bool plain = true;
-    for (const QChar c : text) {
-        const char16_t u = c.unicode();
-        if (u >= 0x80 || u < 0x20 || u == '"' || u == '\\') {
-            plain = false;
-            break;
-        }
-    }
-    if (plain) {
-        const qsizetype at = out.size();
-        out.resize(at + text.size());
-        char *dst = out.data() + at;
-        for (const QChar c : text)
-            *dst++ = char(c.unicode());
-        out += '"';
-        return;
-    }
-    const QByteArray utf8 = text.toUtf8();
-    for (const char c : utf8) {
-        const auto u = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (u < 0x20) {
-            static const char hex[] = "0123456789abcdef";
-            out += "\\u00";
-            out += hex[u >> 4];
-            out += hex[u & 15];
-        } else {
-            out += c;
-        }
-    }
-    out += '"';
-}
-
-// The ID column as a JSON number when it reads as one (it always does for a
-// decoded reply), else as its text.
-void appendId(QByteArray &out, const QString &text)
-{
-    bool ok = false;
-    const qlonglong id = text.toLongLong(&ok, 10);
-    if (ok)
-        out += QByteArray::number(id);
-    else
-        appendJsonString(out, text);
-}
 
 } // namespace
 
@@ -163,47 +114,14 @@ bool rowContainsText(const TerminalTexts &row, const QString &needle)
     return false;
 }
 
-QByteArray jsonQuoted(const QString &text)
-{
-    QByteArray out;
-    appendJsonString(out, text);
-    return out;
-}
-
-QString csvField(const QString &text)
-{
-    bool quote = !text.isEmpty() && (text.front().isSpace() || text.back().isSpace());
-    for (const QChar c : text) {
-        if (c == QLatin1Char(',') || c == QLatin1Char('"') || c == QLatin1Char('\n') || c == QLatin1Char('\r')) {
-            quote = true;
-            break;
-        }
-    }
-    if (!quote)
-        return text;
-    QString out = text;
-    out.replace(QLatin1Char('"'), QLatin1String("\"\""));
-    return QLatin1Char('"') + out + QLatin1Char('"');
-}
-
 QByteArray terminalsToCsv(const std::vector<TerminalTexts> &rows)
 {
-    QByteArray out("\xEF\xBB\xBF");
-    auto line = [&out](const std::array<QString, TerminalListColumns> &cells) {
-        QString text;
-        for (int c = 0; c < TerminalListColumns; ++c) {
-            if (c > 0)
-                text += QLatin1Char(',');
-            text += csvField(cells[size_t(c)]);
-        }
-        out += text.toUtf8();
-        out += "\r\n";
-    };
-    out.reserve(qsizetype(rows.size() + 1) * 200);
-    line(terminalHeaderCaptions());
+    CsvWriter csv;
+    csv.reserve(qsizetype(rows.size() + 1) * 200);
+    csv.addRow(terminalHeaderCaptions());
     for (const TerminalTexts &r : rows)
-        line(r);
-    return out;
+        csv.addRow(r);
+    return csv.bytes();
 }
 
 QByteArray terminalsToJson(const std::vector<TerminalTexts> &rows)
@@ -213,33 +131,10 @@ QByteArray terminalsToJson(const std::vector<TerminalTexts> &rows)
 
 QByteArray terminalsToJson(const std::vector<ExportRow> &rows)
 {
-    const auto &keys = terminalExportKeys();
-    QByteArray out("[");
-    out.reserve(qsizetype(rows.size()) * 700 + 4);
-    bool first = true;
-    for (const ExportRow &r : rows) {
-        out += first ? "\n  {" : ",\n  {";
-        first = false;
-        for (int c = 0; c < TerminalListColumns; ++c) {
-            if (c > 0)
-                out += ", ";
-            appendJsonString(out, keys[size_t(c)]);
-            out += ": ";
-            if (c == ColId)
-                appendId(out, r.texts[size_t(c)]);
-            else
-                appendJsonString(out, r.texts[size_t(c)]);
-        }
-        out += ", \"shared_id\": ";
-        out += r.sharedId ? "true" : "false";
-        out += ", \"shared_ip\": ";
-        out += r.sharedIp ? "true" : "false";
-        out += ", \"shared_mac\": ";
-        out += r.sharedMac ? "true" : "false";
-        out += '}';
-    }
-    out += rows.empty() ? "]\n" : "\n]\n";
-    return out;
+    QJsonArray records;
+    for (const ExportRow &r : rows)
+        records.append(terminalRecordJson(r));
+    return jsonArrayBytes(records);
 }
 
 JsonImport terminalsFromJson(const QByteArray &json)

@@ -3,14 +3,15 @@
 //
 // Both start from the rows of the list as 32 texts, exactly as the list shows
 // them, so an export of the window and the command-line tool's `scan` output
-// are the same file for the same replies. CSV is the list itself: UTF-8 with
-// a byte-order mark (spreadsheets read the Chinese captions only with it),
-// the 32 captions of the list's header as the first line, then one line per
-// row, quoted where a cell needs it. JSON is an array of objects with a
-// stable English key per column (docs/export.md): `id` is a number, every
-// other column the text the list shows, plus the three duplicate flags of the
-// list's colours (`shared_id`, `shared_ip`, `shared_mac`). A JSON export
-// reads back into the same rows, for comparing two scans.
+// are the same file for the same replies. CSV is the list itself in the
+// tool's CSV form (core/export/csv.h): the 32 captions of the list's header
+// as the first line, then one line per row. JSON is an array of the list's
+// records (core/export/records.h, docs/export.md): a stable English key per
+// column, `id` a number, every other column the text the list shows, plus
+// the three duplicate flags of the list's colours (`shared_id`, `shared_ip`,
+// `shared_mac`). A JSON export reads back into the same rows, for comparing
+// two scans.
+#include "core/export/csv.h"
 #include "core/transport/statusreply.h"
 
 #include <QByteArray>
@@ -64,14 +65,6 @@ SharedCounts countShared(const std::vector<TerminalTexts> &rows);
 // True when some cell contains `needle`, ignoring case; an empty needle
 // matches every row. The list's filter field.
 bool rowContainsText(const TerminalTexts &row, const QString &needle);
-
-// One CSV field as written: quoted when it holds a comma, a quote, a line
-// break or leading/trailing blanks, quotes doubled.
-QString csvField(const QString &text);
-
-// A text as a JSON string literal (UTF-8, quotes and control characters
-// escaped), for other JSON outputs of the same style.
-QByteArray jsonQuoted(const QString &text);
 
 struct JsonImport
 {
