@@ -105,11 +105,4 @@ Command parseCommandLine(const QStringList &args);
 // cut to a sane length.
 QString oneLine(const QString &text);
 
-// Strict dotted decimal IPv4: four numbers 0 to 255 of one to three digits
-// (leading zeros read as decimal, as the list shows addresses).
-bool parseStrictAddress(const QString &text, quint8 octets[4]);
-// "FROM-TO" in the window's scan arithmetic: the end keeps the start's first
-// two octets, and lies at or after it.
-bool parseScanRange(const QString &text, ScanFields *fields, int *count, QString *why);
-
 } // namespace quenzal::cli

@@ -9,18 +9,6 @@ namespace quenzal {
 
 namespace {
 
-int hexDigit(QChar c)
-{
-    const char16_t u = c.unicode();
-    if (u >= '0' && u <= '9')
-        return u - '0';
-    if (u >= 'a' && u <= 'f')
-        return u - 'a' + 10;
-    if (u >= 'A' && u <= 'F')
-        return u - 'A' + 10;
-    return -1;
-}
-
 // Numerically highest ID of the list. Column 0 sorts as text, so once IDs
 // have four digits the last row is no longer the highest ("1000" < "999").
 int highestId(const TerminalRows &rows)
@@ -32,37 +20,6 @@ int highestId(const TerminalRows &rows)
 }
 
 } // namespace
-
-Mac parseMacText(const QString &text)
-{
-    Mac mac {};
-    int i = 0;
-    const int n = int(text.size());
-    for (int field = 0; field < 6; ++field) {
-        if (field > 0) {
-            if (i >= n || text.at(i) != QLatin1Char(':'))
-                break;
-            ++i;
-        }
-        while (i < n && text.at(i).isSpace())
-            ++i;
-        int digits = 0;
-        int value = 0;
-        while (digits < 2 && i < n && hexDigit(text.at(i)) >= 0) {
-            value = value * 16 + hexDigit(text.at(i++));
-            ++digits;
-        }
-        if (digits == 0)
-            break;
-        mac[size_t(field)] = quint8(value);
-    }
-    return mac;
-}
-
-QString formatMac(const Mac &m)
-{
-    return QString::asprintf("%02X:%02X:%02X:%02X:%02X:%02X", m[0], m[1], m[2], m[3], m[4], m[5]);
-}
 
 Mac nextMac(const Mac &mac)
 {

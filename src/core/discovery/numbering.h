@@ -17,6 +17,8 @@
 #include <functional>
 #include <vector>
 
+#include "core/transport/addresstext.h"
+
 namespace quenzal {
 
 class TerminalRows
@@ -32,12 +34,6 @@ public:
     virtual void sortBy(int column) = 0;
 };
 
-using Mac = std::array<quint8, 6>;
-
-// "%02X:%02X:%02X:%02X:%02X:%02X" read field by field; the fields from the
-// first one that does not parse on are 0.
-Mac parseMacText(const QString &text);
-QString formatMac(const Mac &mac);
 // One step up: the last byte counts in base 255 and carries into the fifth,
 // which wraps in 8 bits without carrying further.
 Mac nextMac(const Mac &mac);

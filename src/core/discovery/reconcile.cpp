@@ -1,4 +1,5 @@
 #include "core/discovery/reconcile.h"
+#include "core/transport/addresstext.h"
 
 #include "core/transport/packets.h"
 
@@ -25,38 +26,16 @@ std::optional<quint32> identityIp(const QString &text)
 
 std::optional<QString> identityMac(const QString &text)
 {
-    // Twelve hexadecimal digits, optionally in six pairs joined by one kind
-    // of separator.
-    QString digits;
-    const QString t = text.trimmed();
-    QChar separator;
-    int pairLength = 0;
-    for (const QChar c : t) {
-        if (c.isDigit() || (c.toUpper() >= QLatin1Char('A') && c.toUpper() <= QLatin1Char('F'))) {
-            if (c.unicode() > 127)
-                return std::nullopt;
-            digits += c.toUpper();
-            ++pairLength;
-            continue;
-        }
-        if (c != QLatin1Char(':') && c != QLatin1Char('-'))
-            return std::nullopt;
-        if ((!separator.isNull() && c != separator) || pairLength != 2)
-            return std::nullopt;
-        separator = c;
-        pairLength = 0;
+    // Six pairs joined by one kind of separator, or twelve digits bare.
+    QString t = text.trimmed();
+    if (t.size() == 12 && !t.contains(QLatin1Char(':')) && !t.contains(QLatin1Char('-'))) {
+        for (int i = 10; i > 0; i -= 2)
+            t.insert(i, QLatin1Char(':'));
     }
-    if (digits.size() != 12 || (!separator.isNull() && pairLength != 2))
+    const std::optional<Mac> mac = parseMacPairs(t);
+    if (!mac)
         return std::nullopt;
-    if (!separator.isNull() && t.count(separator) != 5)
-        return std::nullopt;
-    QString out;
-    for (int i = 0; i < 12; i += 2) {
-        if (i)
-            out += QLatin1Char(':');
-        out += digits.mid(i, 2);
-    }
-    return out;
+    return formatMac(*mac);
 }
 
 std::optional<qint64> identityId(const QString &text)

@@ -1,4 +1,7 @@
 #include "core/discovery/scanrange.h"
+#include "core/transport/addresstext.h"
+
+#include <QStringList>
 
 #include <climits>
 
@@ -41,6 +44,37 @@ QByteArray composeLanQuery(SingleTerminalPacket &packet)
 QByteArray composeWanQuery(SingleTerminalPacket &packet)
 {
     return composeQuery(packet, 6);
+}
+
+bool parseScanRangeText(const QString &text, ScanFields *fields, int *count, QString *why)
+{
+    const QStringList ends = text.split(QLatin1Char('-'));
+    quint8 from[4], to[4];
+    if (ends.size() != 2 || !parseAddressOctets(ends.at(0), from) || !parseAddressOctets(ends.at(1), to)) {
+        *why = QStringLiteral("expected FROM-TO, two dotted addresses");
+        return false;
+    }
+    if (from[0] != to[0] || from[1] != to[1]) {
+        *why = QStringLiteral("a range stays within the first two octets of its start");
+        return false;
+    }
+    ScanFields f;
+    f.s1 = from[0];
+    f.s2 = from[1];
+    f.s3 = from[2];
+    f.s4 = from[3];
+    f.e1 = to[0];
+    f.e2 = to[1];
+    f.e3 = to[2];
+    f.e4 = to[3];
+    const int n = scanAddressCount(f);
+    if (n < 1) {
+        *why = QStringLiteral("the end lies before the start");
+        return false;
+    }
+    *fields = f;
+    *count = n;
+    return true;
 }
 
 } // namespace quenzal

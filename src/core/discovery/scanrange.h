@@ -42,4 +42,9 @@ QByteArray scanStepAddress(const ScanFields &f, int k);
 QByteArray composeLanQuery(SingleTerminalPacket &packet);
 QByteArray composeWanQuery(SingleTerminalPacket &packet);
 
+// "FROM-TO", two dotted addresses, as the eight scan fields: the end keeps
+// the start's first two octets and lies at or after it. False with the
+// reason in *why otherwise.
+bool parseScanRangeText(const QString &text, ScanFields *fields, int *count, QString *why);
+
 } // namespace quenzal

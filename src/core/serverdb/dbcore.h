@@ -40,6 +40,10 @@
 //   type its target column expects. A row that the output refuses is
 //   counted, not fatal; a read or write error stops the whole conversion and
 //   removes the half-written output.
+// One file per job: storedvalue.cpp (values), snapshot.cpp (reading),
+// terminallisting.cpp (the Terminal list and its marks), setting.cpp,
+// deleterows.cpp, backup.cpp, tablecopy.cpp and conversion.cpp; dbfiles.cpp
+// holds what they share about files (dbinternal.h).
 #include <QByteArray>
 #include <QDateTime>
 #include <QMetaType>

@@ -69,37 +69,4 @@ void copyTextField(quint8 *dst, int n, const QByteArray &text)
         std::memcpy(dst, text.constData(), static_cast<size_t>(take));
 }
 
-QHostAddress parseAddressText(const QByteArray &text)
-{
-    // Exactly four groups of 1 to 3 decimal digits, each at most 255.
-    quint32 octets[4] = {};
-    int part = 0;
-    int digits = 0;
-    quint32 value = 0;
-    for (const char c : text) {
-        if (c >= '0' && c <= '9') {
-            if (++digits > 3)
-                return {};
-            value = value * 10 + quint32(c - '0');
-        } else if (c == '.') {
-            if (digits == 0 || part == 3 || value > 255)
-                return {};
-            octets[part++] = value;
-            digits = 0;
-            value = 0;
-        } else {
-            return {};
-        }
-    }
-    if (part != 3 || digits == 0 || value > 255)
-        return {};
-    octets[3] = value;
-    return QHostAddress((octets[0] << 24) | (octets[1] << 16) | (octets[2] << 8) | octets[3]);
-}
-
-QHostAddress parseAddressText(const QString &text)
-{
-    return parseAddressText(text.toLatin1());
-}
-
 } // namespace quenzal

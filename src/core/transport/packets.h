@@ -15,6 +15,8 @@
 #include <array>
 #include <cstdint>
 
+#include "core/transport/addresstext.h"
+
 namespace quenzal {
 
 inline constexpr quint16 LanPort = 12682;
@@ -86,10 +88,5 @@ int fieldNumber(const QString &text);
 // of n bytes or more carries no terminating zero.
 void copyTextField(quint8 *dst, int n, const QByteArray &text);
 
-// Dotted decimal IPv4 text, leading zeros read as decimal (the list shows
-// addresses zero-padded: 192.168.001.010 is 192.168.1.10). Anything else,
-// including an octet above 255, gives an invalid (null) address.
-QHostAddress parseAddressText(const QByteArray &text);
-QHostAddress parseAddressText(const QString &text);
 
 } // namespace quenzal

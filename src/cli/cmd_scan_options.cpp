@@ -1,0 +1,26 @@
+// scan: its options.
+#include "cli/options.h"
+
+namespace quenzal::cli {
+
+Command parseScan(const QStringList &rest)
+{
+    SubParser sp(QStringLiteral("scan"),
+        QStringLiteral("Queries the terminals and prints one record per terminal, sorted by ID."));
+    sp.parser.addOptions({ wanOption(), interfaceOption(), waitOption(), formatOption() });
+    QString error;
+    bool helpShown = false;
+    if (!sp.parse(rest, &error, &helpShown))
+        return invalid(error);
+    if (helpShown)
+        return help(sp.helpText());
+    if (!sp.parser.positionalArguments().isEmpty())
+        return invalid(QStringLiteral("scan: unexpected argument '%1'").arg(sp.parser.positionalArguments().first()));
+    Command c;
+    c.kind = Command::Scan;
+    if (!readScan(sp.parser, &c.scan, &error, true))
+        return invalid(QStringLiteral("scan: ") + error);
+    return c;
+}
+
+} // namespace quenzal::cli
