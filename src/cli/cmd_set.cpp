@@ -3,7 +3,7 @@
 #include "cli/commands.h"
 #include "cli/output.h"
 #include "cli/session.h"
-#include "core/commands/verify.h"
+#include "core/commands/verifier.h"
 #include "core/discovery/scanrange.h"
 
 namespace quenzal::cli {
@@ -72,28 +72,13 @@ int runSet(const SetOptions &o)
         = verifyTargetFor(o.byId, idText(o.id), knownMac, o.address, expectedAfterCommand(o.command, o.commandFields));
     const QString wantedId = verify.idText;
     const QHostAddress queried = verify.address;
-    QStringList seen;
-    for (int attempt = 0; attempt < Attempts; ++attempt) {
-        const QByteArray query = o.byId ? composeLanQuery(session.packet()) : composeWanQuery(session.packet());
-        if (o.byId)
-            session.sendLan(query);
-        else
-            session.sendWan(query, queried);
-        const bool confirmed = session.collect(AttemptMs, [&](const QByteArray &data, const QHostAddress &from) {
-            const TerminalTexts reply = decodeStatusReply(data).texts;
-            const VerifyMatch match = matchVerifyReply(verify, reply, from);
-            if (match == VerifyMatch::Other)
-                return false;
-            const QString shown = reply[size_t(o.column)];
-            if (!seen.contains(shown))
-                seen << shown;
-            return match == VerifyMatch::Shows;
-        });
-        if (confirmed) {
-            writeOut(QStringLiteral("verified %1 %2 on %3\n").arg(o.fieldName, o.expected, target).toUtf8());
-            return ExitOk;
-        }
+    Verifier verifier;
+    verifier.setTimerType(Qt::PreciseTimer); // a precise second, as `collect` waits
+    if (session.verify(verifier, verify)) {
+        writeOut(QStringLiteral("verified %1 %2 on %3\n").arg(o.fieldName, o.expected, target).toUtf8());
+        return ExitOk;
     }
+    const QStringList &seen = verifier.seen();
     if (seen.isEmpty())
         printError(QStringLiteral("not verified: no reply from %1 within 3 s")
                        .arg(o.byId ? QStringLiteral("ID ") + wantedId : queried.toString()));

@@ -3,6 +3,7 @@
 #include "cli/output.h"
 #include "core/platform.h"
 #include "core/discovery/scanrange.h"
+#include "core/discovery/scanrun.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -12,7 +13,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <deque>
-
 
 namespace quenzal::cli {
 
@@ -83,12 +83,55 @@ bool Session::collect(int ms, const std::function<bool(const QByteArray &, const
     return stopped;
 }
 
+bool Session::verify(Verifier &verifier, const VerifyTarget &target)
+{
+    const UdpTransport::Socket mode = m_wan ? UdpTransport::Wan : UdpTransport::Lan;
+    QEventLoop loop;
+    QObject context;
+    bool confirmed = false;
+    QObject::connect(&verifier, &Verifier::queryDue, &context, [&] {
+        if (target.lan)
+            sendLan(composeLanQuery(m_packet));
+        else
+            sendWan(composeWanQuery(m_packet), target.address);
+    });
+    QObject::connect(&verifier, &Verifier::confirmed, &context, [&] {
+        confirmed = true;
+        loop.quit();
+    });
+    QObject::connect(&verifier, &Verifier::notConfirmed, &loop, &QEventLoop::quit);
+    std::deque<UdpTransport::Datagram> batch;
+    auto drain = [&] {
+        m_transport.take(batch, INT_MAX);
+        for (const UdpTransport::Datagram &d : batch) {
+            if (!verifier.active())
+                break;
+            if (d.source == mode)
+                verifier.offer(decodeStatusReply(d.data).texts, d.sender);
+        }
+        batch.clear();
+    };
+    QObject::connect(&m_transport, &UdpTransport::datagramsReady, &context, drain);
+    verifier.start(target);
+    drain(); // what came before the first query
+    if (verifier.active())
+        loop.exec();
+    return confirmed;
+}
+
 ScanResult Session::scan(const ScanOptions &options)
 {
     ScanResult result;
     const UdpTransport::Socket mode = options.wan ? UdpTransport::Wan : UdpTransport::Lan;
     const bool progress = stderrIsTerminal();
     QHash<QPair<quint32, QString>, size_t> index; // (sender, MAC) -> record
+
+    // The pace, the end of the sending, the replies counted and the quiet
+    // wait are the window's (ScanRun); the wait here is --wait milliseconds
+    // after the last datagram.
+    ScanRun run;
+    run.setStepTimerType(Qt::PreciseTimer);
+    run.setQuietMs(options.waitMs);
 
     const bool trace = qEnvironmentVariableIsSet("QUENZAL_CLI_TRACE");
     auto take = [&] {
@@ -97,7 +140,7 @@ ScanResult Session::scan(const ScanOptions &options)
         for (UdpTransport::Datagram &d : batch) {
             if (d.source != mode || !isStatusReply(d.data))
                 continue;
-            ++result.replies;
+            run.countReplies(1);
             StatusRow row = decodeStatusReply(d.data);
             const QPair<quint32, QString> key(d.sender.toIPv4Address(), row.texts[ColMac]);
             auto it = index.find(key);
@@ -116,14 +159,10 @@ ScanResult Session::scan(const ScanOptions &options)
 
     QEventLoop loop;
     QObject context;
-    QTimer quiet;
-    quiet.setSingleShot(true);
-    quiet.setInterval(options.waitMs);
-    QObject::connect(&quiet, &QTimer::timeout, &context, [&loop] { loop.quit(); });
-    bool sending = true;
+    QObject::connect(&run, &ScanRun::quiet, &loop, &QEventLoop::quit);
     QObject::connect(&m_transport, &UdpTransport::datagramsReady, &context, [&] {
-        if (take() && !sending)
-            quiet.start(); // the wait counts from the last reply
+        if (take())
+            run.datagramsArrived();
     });
 
     QElapsedTimer shown;
@@ -136,48 +175,34 @@ ScanResult Session::scan(const ScanOptions &options)
         }
     };
 
-    QTimer stepper;
-    int k = 0; // WAN: addresses queried so far
-    if (!options.wan) {
-        sendLan(composeLanQuery(m_packet));
-        sending = false;
-        quiet.start();
-    } else {
-        // The window's pace: one address per 5 ms tick.
-        stepper.setTimerType(Qt::PreciseTimer);
-        stepper.setInterval(5);
-        QObject::connect(&stepper, &QTimer::timeout, &context, [&] {
-            if (k >= options.count) {
-                stepper.stop();
-                sending = false;
-                quiet.start();
-                return;
-            }
-            const QByteArray address = scanStepAddress(options.range, k);
-            const QHostAddress to = parseAddressText(address);
-            const QByteArray query = composeWanQuery(m_packet);
-            if (!to.isNull()) // an address past octet 255 is skipped, and still counts
-                sendWan(query, to);
-            ++k;
-            showProgress(QStringLiteral("querying %1 (%2/%3), %4 replies")
-                             .arg(QString::fromLatin1(address))
-                             .arg(k)
-                             .arg(options.count)
-                             .arg(result.replies),
-                k == options.count);
-        });
-        stepper.start();
-    }
+    QObject::connect(&run, &ScanRun::lanQueryDue, &context, [this] { sendLan(composeLanQuery(m_packet)); });
+    QObject::connect(&run, &ScanRun::wanQueryDue, &context, [&](const QByteArray &address) {
+        const QHostAddress to = parseAddressText(address);
+        const QByteArray query = composeWanQuery(m_packet);
+        if (!to.isNull()) // an address past octet 255 is skipped, and still counts
+            sendWan(query, to);
+        showProgress(QStringLiteral("querying %1 (%2/%3), %4 replies")
+                         .arg(QString::fromLatin1(address))
+                         .arg(run.done())
+                         .arg(options.count)
+                         .arg(run.replies()),
+            run.done() == options.count);
+    });
+    if (!options.wan)
+        run.startLan();
+    else
+        run.startWan(options.count, [&options] { return options.range; });
     QTimer progressTimer;
     if (progress && !options.wan) {
         progressTimer.setInterval(100);
         QObject::connect(&progressTimer, &QTimer::timeout, &context,
-            [&] { showProgress(QStringLiteral("%1 replies").arg(result.replies), true); });
+            [&] { showProgress(QStringLiteral("%1 replies").arg(run.replies()), true); });
         progressTimer.start();
     }
     loop.exec();
     result.waitEndedMs = m_clock.elapsed();
     while (take()) { }
+    result.replies = run.replies();
     result.dropped = m_transport.dropped();
     if (progress) {
         std::fprintf(stderr, "\r%-70s\r", "");

@@ -2,9 +2,10 @@
 // What the subcommands that talk to terminals share: the two sockets (the
 // core's UdpTransport), the single-terminal packet that every command and
 // query is written into (kept for the whole run, as the window keeps it, so
-// the bytes a command leaves go out with the next query), the scan, and the
-// query-and-wait loop of the verifications.
+// the bytes a command leaves go out with the next query), and the event loops
+// that run the core's scan and verification on them.
 #include "cli/cliargs.h"
+#include "core/commands/verifier.h"
 #include "core/transport/statusreply.h"
 #include "core/transport/udptransport.h"
 
@@ -50,6 +51,12 @@ public:
     // arrives on the mode's socket to `reply`; stops early when it returns
     // true. Returns whether it was stopped early.
     bool collect(int ms, const std::function<bool(const QByteArray &, const QHostAddress &)> &reply);
+
+    // Runs `verifier` for `target` to its end, as the window does: its
+    // queries by the mode's socket (the group on the LAN, the target's
+    // address in WAN mode), every datagram of that socket offered to it.
+    // True when a reply showed the value.
+    bool verify(Verifier &verifier, const VerifyTarget &target);
 
     SingleTerminalPacket &packet() { return m_packet; }
     UdpTransport &transport() { return m_transport; }

@@ -11,7 +11,7 @@ namespace {
 
 // Numerically highest ID of the list. Column 0 sorts as text, so once IDs
 // have four digits the last row is no longer the highest ("1000" < "999").
-int highestId(const TerminalRows &rows)
+int highestId(const TerminalTable &rows)
 {
     int highest = 0;
     for (int r = 0; r < rows.count(); ++r)
@@ -30,7 +30,7 @@ Mac nextMac(const Mac &mac)
     return next;
 }
 
-void assignSharedIds(TerminalRows &rows, int startNumber, const std::function<void(const IdChange &)> &send)
+void assignSharedIds(TerminalTable &rows, int startNumber, const std::function<void(const IdChange &)> &send)
 {
     int running = startNumber;
     // Sorting after every examined row is only needed when a cell changed
@@ -68,7 +68,7 @@ void assignSharedIds(TerminalRows &rows, int startNumber, const std::function<vo
     rows.sortBy(ColId);
 }
 
-void repairSharedMacs(TerminalRows &rows, const std::function<void(const MacRepair &)> &reset)
+void repairSharedMacs(TerminalTable &rows, const std::function<void(const MacRepair &)> &reset)
 {
     const int last = rows.count() - 1;
     rows.sortBy(ColMac);
@@ -100,7 +100,10 @@ void repairSharedMacs(TerminalRows &rows, const std::function<void(const MacRepa
 
 TerminalTable::TerminalTable(std::vector<TerminalTexts> rows)
     : m_rows(std::move(rows))
+    , m_origins(m_rows.size())
 {
+    for (size_t i = 0; i < m_origins.size(); ++i)
+        m_origins[i] = int(i);
 }
 
 QHash<QString, int> &TerminalTable::counts(int column) const
@@ -128,11 +131,71 @@ void TerminalTable::setText(int row, int column, const QString &text)
         ++(*it)[text];
     }
     cell = text;
+    m_changes.push_back(CellChange { m_origins[size_t(row)], column, text });
+    if (m_keepSorted && column == m_sortColumn)
+        settle(row);
+}
+
+void TerminalTable::keepSorted(int column, Qt::SortOrder order)
+{
+    m_keepSorted = true;
+    m_sortColumn = column;
+    m_sortOrder = order;
+}
+
+// Where QTreeWidget puts an item whose text in the sort column changed: the
+// lower bound of its new text among the other rows, except that it stays
+// where it is when the row just before it holds the same text.
+void TerminalTable::settle(int row)
+{
+    const size_t column = size_t(m_sortColumn);
+    const bool ascending = m_sortOrder == Qt::AscendingOrder;
+    auto before = [column, ascending](const TerminalTexts *a, const TerminalTexts *b) {
+        const int c = QString::compare((*a)[column], (*b)[column], Qt::CaseSensitive);
+        return ascending ? c < 0 : c > 0;
+    };
+    std::vector<const TerminalTexts *> others;
+    others.reserve(m_rows.size());
+    for (size_t i = 0; i < m_rows.size(); ++i) {
+        if (int(i) != row)
+            others.push_back(&m_rows[i]);
+    }
+    const TerminalTexts *moved = &m_rows[size_t(row)];
+    int to = int(std::lower_bound(others.begin(), others.end(), moved, before) - others.begin());
+    if (to < row && !before(moved, others[size_t(row - 1)]) && !before(others[size_t(row - 1)], moved))
+        to = row;
+    if (to == row)
+        return;
+    TerminalTexts texts = std::move(m_rows[size_t(row)]);
+    const int origin = m_origins[size_t(row)];
+    m_rows.erase(m_rows.begin() + row);
+    m_origins.erase(m_origins.begin() + row);
+    m_rows.insert(m_rows.begin() + to, std::move(texts));
+    m_origins.insert(m_origins.begin() + to, origin);
 }
 
 void TerminalTable::sortBy(int column)
 {
-    sortTerminalTexts(m_rows, column);
+    // The rows and their origins move together: sort positions, then
+    // rearrange both.
+    std::vector<size_t> order(m_rows.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [this, column](size_t a, size_t b) {
+        return QString::compare(m_rows[a][size_t(column)], m_rows[b][size_t(column)], Qt::CaseSensitive) < 0;
+    });
+    std::vector<TerminalTexts> rows;
+    std::vector<int> origins;
+    rows.reserve(order.size());
+    origins.reserve(order.size());
+    for (size_t i : order) {
+        rows.push_back(std::move(m_rows[i]));
+        origins.push_back(m_origins[i]);
+    }
+    m_rows = std::move(rows);
+    m_origins = std::move(origins);
+    m_sortColumn = column;
+    m_sortOrder = Qt::AscendingOrder;
 }
 
 void sortTerminalTexts(std::vector<TerminalTexts> &rows, int column)
@@ -142,11 +205,24 @@ void sortTerminalTexts(std::vector<TerminalTexts> &rows, int column)
     });
 }
 
+std::vector<IdChange> planSharedIds(TerminalTable &table, int startNumber)
+{
+    std::vector<IdChange> plan;
+    assignSharedIds(table, startNumber, [&plan](const IdChange &c) { plan.push_back(c); });
+    return plan;
+}
+
+std::vector<MacRepair> planSharedMacs(TerminalTable &table)
+{
+    std::vector<MacRepair> plan;
+    repairSharedMacs(table, [&plan](const MacRepair &r) { plan.push_back(r); });
+    return plan;
+}
+
 std::vector<IdChange> planSharedIds(std::vector<TerminalTexts> rows, int startNumber, std::vector<TerminalTexts> *after)
 {
     TerminalTable table(std::move(rows));
-    std::vector<IdChange> plan;
-    assignSharedIds(table, startNumber, [&plan](const IdChange &c) { plan.push_back(c); });
+    std::vector<IdChange> plan = planSharedIds(table, startNumber);
     if (after)
         *after = table.rows();
     return plan;
@@ -155,8 +231,7 @@ std::vector<IdChange> planSharedIds(std::vector<TerminalTexts> rows, int startNu
 std::vector<MacRepair> planSharedMacs(std::vector<TerminalTexts> rows, std::vector<TerminalTexts> *after)
 {
     TerminalTable table(std::move(rows));
-    std::vector<MacRepair> plan;
-    repairSharedMacs(table, [&plan](const MacRepair &r) { plan.push_back(r); });
+    std::vector<MacRepair> plan = planSharedMacs(table);
     if (after)
         *after = table.rows();
     return plan;

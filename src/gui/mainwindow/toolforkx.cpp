@@ -24,11 +24,9 @@ ToolForKX::ToolForKX(const QString &interfaceName, QWidget *parent)
 
     setupNetwork();
 
-    m_scanTimer = std::make_unique<QTimer>();
-    m_scanTimer->setInterval(5);
-    connect(m_scanTimer.get(), &QTimer::timeout, this, &ToolForKX::slotTimer);
-
+    setupScan();
     setupFieldTools();
+    setupVerifier();
 }
 
 ToolForKX::~ToolForKX() = default;

@@ -18,7 +18,8 @@
 
 #include <memory>
 
-#include "core/commands/verify.h"
+#include "core/commands/verifier.h"
+#include "core/discovery/scanrun.h"
 #include "core/transport/packets.h"
 #include "core/transport/statusreply.h"
 #include "core/transport/udptransport.h"
@@ -171,8 +172,9 @@ private:
     void applyFilter(QTreeWidgetItem *item) const;
     void scanFinished(bool stopped);
     void onRowAppended(const quenzal::TerminalTexts &row, const QHostAddress &from, QTreeWidgetItem *item);
+    void setupScan();
+    void setupVerifier();
     void sendVerifyQuery();
-    void verifyTick();
     bool previewRenumbering(bool macs);
 
     std::unique_ptr<Ui::ToolForKX> ui;
@@ -188,31 +190,18 @@ private:
 
     // terminal list
     QTimer *m_sysTimer = nullptr;
-    int m_replyCount = 0;
     int m_sortCountdown = 0;
 
-    // scan
-    std::unique_ptr<QTimer> m_scanTimer;
-    int m_scanCount = 0;
-    int m_scanDone = 0;
-    int m_scanRunning = 0;
+    // scan: its pace, the replies it counts and the end of its replies are
+    // the core's; the quiet wait counts the system timer's ticks
+    quenzal::ScanRun *m_scan = nullptr;
     char m_scanAddress[32] = {};
-    int m_summaryCountdown = -1; // ticks until the end of a scan is reported
-    bool m_scanStopped = false; // the last scan was ended by but_StopScan
 
     // selection: the MAC of the selected row, for the verification
     QString m_selectedMac;
 
     // verification after send
-    struct Verification
-    {
-        bool active = false;
-        quenzal::VerifyTarget target;
-        int attempts = 0;
-        QStringList seen;
-    };
-    Verification m_verify;
-    QTimer *m_verifyTimer = nullptr;
+    quenzal::Verifier *m_verifier = nullptr;
 
     // --- terminal list and scan helpers (discovery) ---
     // Turns status replies into rows (duplicate index, column fitting); made

@@ -3,6 +3,7 @@
 #include "gui/mainwindow/toolforkx.h"
 #include "core/discovery/scanrange.h"
 #include "core/discovery/selection.h"
+#include "core/discovery/terminalexport.h"
 #include "core/transport/statusreply.h"
 
 #include <QTimer>
@@ -47,80 +48,86 @@ void highlight(std::initializer_list<QPushButton *> group, QPushButton *on)
 
 } // namespace
 
+void ToolForKX::setupScan()
+{
+    m_scan = new ScanRun(this);
+    // The end of the replies is told by the system tick: the sort comes on
+    // the second tick after the last datagram, the summary two ticks later.
+    m_scan->setQuietTicks(4, 3);
+    connect(m_scan, &ScanRun::lanQueryDue, this, [this] {
+        const QByteArray query = composeLanQuery(m_one);
+        SendPacket(reinterpret_cast<const quint8 *>(query.constData()), int(query.size()));
+    });
+    connect(m_scan, &ScanRun::wanQueryDue, this, &ToolForKX::slotTimer);
+    connect(m_scan, &ScanRun::sendingFinished, this, &ToolForKX::scanFinished);
+    connect(m_scan, &ScanRun::quiet, this, [this](bool stopped) {
+        // The end of a scan, once its replies have stopped: what the list holds.
+        const SharedCounts c = countShared(terminalListRows());
+        showStatus((stopped ? tr("扫描已停止：%1 台终端，编号重复 %2，IP 重复 %3，MAC 重复 %4")
+                            : tr("扫描结束：%1 台终端，编号重复 %2，IP 重复 %3，MAC 重复 %4"))
+                       .arg(c.rows)
+                       .arg(c.sharedId)
+                       .arg(c.sharedIp)
+                       .arg(c.sharedMac));
+    });
+}
+
 void ToolForKX::SoltSetScan()
 {
     ui->treeWidget->clear();
     if (!isWanMode()) {
-        const QByteArray query = composeLanQuery(m_one);
-        SendPacket(reinterpret_cast<const quint8 *>(query.constData()), int(query.size()));
+        m_scan->startLan();
     } else {
-        // No query here: the first goes out at the first tick. The query is
+        // No query here: the first goes out at the first step. The query is
         // still written into the packet (and its byte 6 stays there for the
         // next command, even when the range turns out empty).
         composeWanQuery(m_one);
-        m_scanTimer->start();
-        m_scanCount = scanAddressCount(scanFields(*ui));
-        m_scanDone = 0;
-        ui->progressBar->setMaximum(scanProgressMaximum(m_scanCount));
+        m_scan->startWan(scanAddressCount(scanFields(*ui)), [this] {
+            // The fields are read afresh at every step: edits during a scan count.
+            return scanFields(*ui);
+        });
+        ui->progressBar->setMaximum(scanProgressMaximum(m_scan->count()));
         ui->but_StopScan->setEnabled(true);
-        qCDebug(lcDiscovery) << "WAN scan of" << m_scanCount << "addresses";
+        qCDebug(lcDiscovery) << "WAN scan of" << m_scan->count() << "addresses";
     }
     m_sortCountdown = 5;
-    m_replyCount = 0;
-    // The end is reported once replies have stopped for a while; a WAN scan
-    // starts the countdown when its last query is out.
-    m_summaryCountdown = isWanMode() ? -1 : 4;
-    m_scanStopped = false;
-    showStatus(isWanMode() ? tr("跨网扫描开始：%1 个地址").arg(m_scanCount) : tr("子网扫描：已发送查询"));
+    showStatus(isWanMode() ? tr("跨网扫描开始：%1 个地址").arg(m_scan->count()) : tr("子网扫描：已发送查询"));
 }
 
+// One step of a WAN scan: the query to the step's address.
 void ToolForKX::slotTimer()
 {
-    if (m_scanDone >= m_scanCount) {
-        m_scanTimer->stop();
-        scanFinished(false);
-        return;
-    }
-    // The fields are read afresh at every step: edits during a scan count.
-    const ScanFields f = scanFields(*ui);
-    m_scanRunning = f.s4 + m_scanDone;
-    const QByteArray address = scanStepAddress(f, m_scanDone).left(int(sizeof m_scanAddress) - 1);
+    const QByteArray address = m_scan->address().left(int(sizeof m_scanAddress) - 1);
     std::memset(m_scanAddress, 0, sizeof m_scanAddress);
     std::memcpy(m_scanAddress, address.constData(), size_t(address.size()));
     QByteArray query = composeWanQuery(m_one);
     WanPacketSend(query.data(), int(query.size()), m_scanAddress);
-    ++m_scanDone;
-    ui->progressBar->setValue(m_scanDone);
+    ui->progressBar->setValue(m_scan->done());
     ui->progressBar->setFormat(QString::fromLatin1(m_scanAddress));
     ui->progressBar->setAlignment(Qt::AlignRight | Qt::AlignHCenter | Qt::AlignVCenter);
     showStatus(tr("跨网扫描：%1 / %2（%3），已收到 %4 个回复")
-                   .arg(m_scanDone)
-                   .arg(m_scanCount)
+                   .arg(m_scan->done())
+                   .arg(m_scan->count())
                    .arg(QString::fromLatin1(m_scanAddress))
-                   .arg(m_replyCount));
+                   .arg(m_scan->replies()));
 }
 
 void ToolForKX::SlotStopScan()
 {
-    if (!m_scanTimer->isActive())
-        return;
     // No further query; the rows found so far stay.
-    m_scanTimer->stop();
-    scanFinished(true);
+    m_scan->stop();
 }
 
 bool ToolForKX::scanRunning() const
 {
-    return m_scanTimer && m_scanTimer->isActive();
+    return m_scan && m_scan->stepping();
 }
 
 void ToolForKX::scanFinished(bool stopped)
 {
     ui->but_StopScan->setEnabled(false);
-    m_scanStopped = stopped;
     if (stopped)
-        showStatus(tr("扫描已停止：已查询 %1 / %2 个地址").arg(m_scanDone).arg(m_scanCount));
-    m_summaryCountdown = 3;
+        showStatus(tr("扫描已停止：已查询 %1 / %2 个地址").arg(m_scan->done()).arg(m_scan->count()));
 }
 
 void ToolForKX::SoltSettest()

@@ -101,11 +101,6 @@ void ToolForKX::setupFieldTools()
     auto *copy = new QShortcut(QKeySequence::Copy, ui->treeWidget);
     copy->setContext(Qt::WidgetWithChildrenShortcut);
     connect(copy, &QShortcut::activated, this, &ToolForKX::SlotCopyRows);
-
-    m_verifyTimer = new QTimer(this);
-    m_verifyTimer->setSingleShot(true);
-    m_verifyTimer->setInterval(VerifyAttemptMs);
-    connect(m_verifyTimer, &QTimer::timeout, this, &ToolForKX::verifyTick);
 }
 
 // Hides a row in which no cell holds the filter text. Only the row's
@@ -129,20 +124,7 @@ void ToolForKX::onRowAppended(const TerminalTexts &row, const QHostAddress &from
 {
     if (!ui->lineEdit_Filter->text().isEmpty())
         applyFilter(item);
-    if (!m_verify.active)
-        return;
-    const VerifyMatch match = matchVerifyReply(m_verify.target, row, from);
-    if (match == VerifyMatch::Other)
-        return;
-    const QString shown = row[size_t(m_verify.target.expected.column)];
-    if (match == VerifyMatch::Shows) {
-        m_verify.active = false;
-        m_verifyTimer->stop();
-        showStatus(tr("已确认：终端显示 %1").arg(shown));
-        return;
-    }
-    if (!m_verify.seen.contains(shown))
-        m_verify.seen << shown;
+    m_verifier->offer(row, from);
 }
 
 bool ToolForKX::exportTerminalList(const QString &path, QString *error)

@@ -9,6 +9,7 @@
 #include "core/commands/commandpackets.h"
 #include "core/discovery/numbering.h"
 
+#include <QHeaderView>
 #include <QTreeWidget>
 
 #include "ui_toolforkx.h"
@@ -17,49 +18,39 @@ using namespace quenzal;
 
 namespace {
 
-// The window's terminal list as the numbering passes see it. The count of
-// rows holding a text is what QTreeWidget::findItems with Qt::MatchExactly
-// would find; it is kept in a table per column, because a pass asks for it
-// once per examined row and nothing but the pass changes the list meanwhile
-// (the slot holds the event loop).
-class TreeRows : public TerminalRows
+// The list's rows in on-screen order (hidden rows included), as the pass's
+// table is filled from them. Reading a row makes the list carry out a sort
+// it still owes after rows were added, as the pass's first look at a row
+// did when it ran on the list itself.
+std::vector<QTreeWidgetItem *> listItems(QTreeWidget *tree)
 {
-public:
-    TreeRows(ToolForKX &window, QTreeWidget *tree)
-        : m_window(window)
-        , m_tree(tree)
-    {
-    }
+    std::vector<QTreeWidgetItem *> items(size_t(tree->topLevelItemCount()));
+    for (size_t i = 0; i < items.size(); ++i)
+        items[i] = tree->topLevelItem(int(i));
+    return items;
+}
 
-    int count() const override { return m_tree->topLevelItemCount(); }
-    QString text(int row, int column) const override { return m_tree->topLevelItem(row)->text(column); }
-    int countExact(int column, const QString &text) const override { return counts(column).value(text); }
-    void setText(int row, int column, const QString &text) override
-    {
-        QTreeWidgetItem *item = m_tree->topLevelItem(row);
-        QHash<QString, int> &c = counts(column);
-        --c[item->text(column)];
-        ++c[text];
-        m_window.setTerminalListCellText(item, column, text);
-    }
-    void sortBy(int column) override { m_tree->sortItems(column, Qt::AscendingOrder); }
+// The table of a pass: the list's rows as they stand, moving as the list's
+// rows move when an edit touches the column the list is sorted by.
+TerminalTable passTable(const ToolForKX &window, QTreeWidget *tree)
+{
+    TerminalTable table(window.terminalListRows());
+    if (tree->isSortingEnabled())
+        table.keepSorted(tree->header()->sortIndicatorSection(), tree->header()->sortIndicatorOrder());
+    return table;
+}
 
-private:
-    QHash<QString, int> &counts(int column) const
-    {
-        auto it = m_counts.find(column);
-        if (it == m_counts.end()) {
-            it = m_counts.insert(column, {});
-            for (int r = 0; r < m_tree->topLevelItemCount(); ++r)
-                ++(*it)[m_tree->topLevelItem(r)->text(column)];
-        }
-        return *it;
-    }
-
-    ToolForKX &m_window;
-    QTreeWidget *m_tree;
-    mutable QHash<int, QHash<QString, int>> m_counts;
-};
+// Writes a pass's cell changes back to the rows they came from, in the order
+// the pass made them, and sorts the list as the pass left the table. The
+// pass leaves the texts of `column` distinct, so the list's own stable sort
+// puts its rows in the table's order.
+void applyPass(ToolForKX &window, QTreeWidget *tree, const std::vector<QTreeWidgetItem *> &items,
+    const TerminalTable &table, int column)
+{
+    for (const TerminalTable::CellChange &c : table.changes())
+        window.setTerminalListCellText(items[size_t(c.origin)], c.column, c.text);
+    tree->sortItems(column, Qt::AscendingOrder);
+}
 
 void logIdChange(int oldId, int newId, const QString &mac)
 {
@@ -89,8 +80,9 @@ void ToolForKX::SoltSetAutoId()
     qCDebug(lcDiscovery) << "SoltSetAutoId = ";
     if (!previewRenumbering(false))
         return;
-    TreeRows rows(*this, ui->treeWidget);
-    assignSharedIds(rows, fieldNumber(ui->lineEdit_ChangStatId->text()), [this](const IdChange &change) {
+    const std::vector<QTreeWidgetItem *> items = listItems(ui->treeWidget);
+    TerminalTable table = passTable(*this, ui->treeWidget);
+    assignSharedIds(table, fieldNumber(ui->lineEdit_ChangStatId->text()), [this](const IdChange &change) {
         if (!isWanMode()) {
             SetDefalutID(change.oldId, change.newId, change.mac);
             return;
@@ -100,6 +92,7 @@ void ToolForKX::SoltSetAutoId()
         writeIdChange(m_one, change.oldId, change.newId, change.mac);
         sendToRow(*this, m_one, change.address);
     });
+    applyPass(*this, ui->treeWidget, items, table, ColId);
     SlotFilterChanged();
 }
 
@@ -107,8 +100,12 @@ void ToolForKX::SoltSetAutoMac()
 {
     if (!previewRenumbering(true))
         return;
-    TreeRows rows(*this, ui->treeWidget);
-    repairSharedMacs(rows, [this](const MacRepair &repair) {
+    // The pass sorts by MAC before it looks at any row: rows added since the
+    // list last sorted itself are taken in the order they were added.
+    ui->treeWidget->sortItems(ColMac, Qt::AscendingOrder);
+    const std::vector<QTreeWidgetItem *> items = listItems(ui->treeWidget);
+    TerminalTable table = passTable(*this, ui->treeWidget);
+    repairSharedMacs(table, [this](const MacRepair &repair) {
         if (!isWanMode()) {
             SendResetById(repair.id);
             return;
@@ -117,5 +114,6 @@ void ToolForKX::SoltSetAutoMac()
         writeFactoryReset(m_one, repair.id);
         sendToRow(*this, m_one, repair.address);
     });
+    applyPass(*this, ui->treeWidget, items, table, ColMac);
     SlotFilterChanged();
 }

@@ -1,7 +1,6 @@
 // Status replies and the terminal list: recv_slot() and slotSysTimer().
 
 #include "gui/mainwindow/toolforkx.h"
-#include "core/discovery/terminalexport.h"
 #include "gui/terminallist/terminallistfeed.h"
 
 #include <QHeaderView>
@@ -28,12 +27,11 @@ void ToolForKX::recv_slot()
     const TerminalListFeed::Taken taken = listFeed().take(isWanMode());
     if (taken.datagrams > 0) {
         m_sortCountdown = 3;
-        if (m_summaryCountdown >= 0)
-            m_summaryCountdown = 3;
+        m_scan->datagramsArrived();
     }
     if (taken.rows > 0) {
-        m_replyCount += taken.rows;
-        ui->lineEdit_MachineNum->setText(QString::number(m_replyCount));
+        m_scan->countReplies(taken.rows);
+        ui->lineEdit_MachineNum->setText(QString::number(m_scan->replies()));
     }
 }
 
@@ -62,16 +60,8 @@ void ToolForKX::slotSysTimer()
     if (m_sortCountdown-- == 2)
         ui->treeWidget->sortItems(0, Qt::AscendingOrder);
 
-    // The end of a scan, once its replies have stopped: what the list holds.
-    if (m_summaryCountdown >= 0 && !scanRunning() && m_summaryCountdown-- == 0) {
-        const quenzal::SharedCounts c = quenzal::countShared(terminalListRows());
-        showStatus((m_scanStopped ? tr("扫描已停止：%1 台终端，编号重复 %2，IP 重复 %3，MAC 重复 %4")
-                                  : tr("扫描结束：%1 台终端，编号重复 %2，IP 重复 %3，MAC 重复 %4"))
-                       .arg(c.rows)
-                       .arg(c.sharedId)
-                       .arg(c.sharedIp)
-                       .arg(c.sharedMac));
-    }
+    // The scan's quiet wait counts this tick; at its end the summary shows.
+    m_scan->tick();
 }
 
 std::vector<quenzal::TerminalTexts> ToolForKX::terminalListRows() const

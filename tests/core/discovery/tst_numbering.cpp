@@ -1,5 +1,6 @@
-// The two numbering passes on a plain table: the worked examples, the edge
-// cases, and that a pass always ends with all IDs (MACs) distinct.
+// The two numbering passes on the core's table: the worked examples, the
+// edge cases, that a pass always ends with all IDs (MACs) distinct, and what
+// the table keeps for applying a pass to the list it was filled from.
 #include <QtTest>
 
 #include "core/discovery/numbering.h"
@@ -11,62 +12,39 @@ using namespace quenzal;
 namespace {
 
 // A terminal list of rows with ID, address and MAC columns.
-class Table : public TerminalRows
+TerminalTexts row(const QString &id, const QString &address, const QString &mac)
 {
-public:
-    struct Row
-    {
-        QString id, address, mac;
-    };
-    QList<Row> rows;
-
-    int count() const override { return int(rows.size()); }
-    QString text(int row, int column) const override { return field(rows.at(row), column); }
-    int countExact(int column, const QString &t) const override
-    {
-        return int(std::count_if(rows.begin(), rows.end(), [&](const Row &r) { return field(r, column) == t; }));
-    }
-    void setText(int row, int column, const QString &t) override
-    {
-        Row &r = rows[row];
-        (column == ColId ? r.id : column == ColMac ? r.mac : r.address) = t;
-    }
-    void sortBy(int column) override
-    {
-        std::stable_sort(rows.begin(), rows.end(),
-            [column](const Row &a, const Row &b) { return field(a, column) < field(b, column); });
-    }
-    QStringList column(int c) const
-    {
-        QStringList out;
-        for (const Row &r : rows)
-            out << field(r, c);
-        return out;
-    }
-
-private:
-    static QString field(const Row &r, int column)
-    {
-        return column == ColId ? r.id : column == ColMac ? r.mac : r.address;
-    }
-};
-
-Table idTable(const QStringList &ids)
-{
-    Table t;
-    for (int i = 0; i < ids.size(); ++i)
-        t.rows.append({ ids.at(i), QStringLiteral("198.018.000.%1").arg(10 + i, 3, 10, QLatin1Char('0')),
-            QStringLiteral("02:00:00:00:00:%1").arg(i + 1, 2, 16, QLatin1Char('0')).toUpper() });
-    return t;
+    TerminalTexts r;
+    r[ColId] = id;
+    r[ColIp] = address;
+    r[ColMac] = mac;
+    return r;
 }
 
-Table macTable(const QList<QPair<QString, QString>> &idMacs)
+QStringList column(const TerminalTable &table, int c)
 {
-    Table t;
+    QStringList out;
+    for (const TerminalTexts &r : table.rows())
+        out << r[size_t(c)];
+    return out;
+}
+
+TerminalTable idTable(const QStringList &ids)
+{
+    std::vector<TerminalTexts> rows;
+    for (int i = 0; i < ids.size(); ++i)
+        rows.push_back(row(ids.at(i), QStringLiteral("198.018.000.%1").arg(10 + i, 3, 10, QLatin1Char('0')),
+            QStringLiteral("02:00:00:00:00:%1").arg(i + 1, 2, 16, QLatin1Char('0')).toUpper()));
+    return TerminalTable(std::move(rows));
+}
+
+TerminalTable macTable(const QList<QPair<QString, QString>> &idMacs)
+{
+    std::vector<TerminalTexts> rows;
     int n = 0;
     for (const auto &[id, mac] : idMacs)
-        t.rows.append({ id, QStringLiteral("198.018.000.%1").arg(10 + n++), mac });
-    return t;
+        rows.push_back(row(id, QStringLiteral("198.018.000.%1").arg(10 + n++), mac));
+    return TerminalTable(std::move(rows));
 }
 
 QString s(const char *t)
@@ -147,17 +125,17 @@ private Q_SLOTS:
         QFETCH(QStringList, changes);
         QFETCH(QStringList, result);
 
-        Table table = idTable(ids);
+        TerminalTable table = idTable(ids);
         QStringList sent;
         assignSharedIds(
             table, start, [&](const IdChange &c) { sent << QStringLiteral("%1>%2").arg(c.oldId).arg(c.newId); });
         QCOMPARE(sent, changes);
-        QCOMPARE(table.column(ColId), result);
+        QCOMPARE(column(table, ColId), result);
     }
 
     void autoIdSendsTheRowsMacAndAddress()
     {
-        Table table = idTable({ QStringLiteral("001"), QStringLiteral("002"), QStringLiteral("002") });
+        TerminalTable table = idTable({ QStringLiteral("001"), QStringLiteral("002"), QStringLiteral("002") });
         QList<IdChange> sent;
         assignSharedIds(table, 0, [&](const IdChange &c) { sent << c; });
         QCOMPARE(sent.size(), 1);
@@ -181,7 +159,7 @@ private Q_SLOTS:
     {
         QFETCH(QStringList, ids);
         QFETCH(int, start);
-        Table table = idTable(ids);
+        TerminalTable table = idTable(ids);
         int packets = 0;
         try {
             assignSharedIds(table, start, [&](const IdChange &) {
@@ -191,14 +169,14 @@ private Q_SLOTS:
         } catch (const PassDidNotEnd &) {
             QFAIL("the pass must end");
         }
-        const QStringList result = table.column(ColId);
+        const QStringList result = column(table, ColId);
         QVERIFY2(QSet<QString>(result.begin(), result.end()).size() == result.size(),
             qPrintable(result.join(QLatin1Char(' '))));
     }
 
     void autoIdDebugMessages()
     {
-        Table table
+        TerminalTable table
             = idTable({ QStringLiteral("001"), QStringLiteral("002"), QStringLiteral("002"), QStringLiteral("005") });
         capture.clear();
         const auto previous = qInstallMessageHandler(captureHandler);
@@ -278,7 +256,7 @@ private Q_SLOTS:
         QFETCH(QStringList, ids);
         QFETCH(QStringList, macs);
 
-        Table table = macTable(rows);
+        TerminalTable table = macTable(rows);
         QList<int> sent;
         try {
             repairSharedMacs(table, [&](const MacRepair &r) {
@@ -290,13 +268,13 @@ private Q_SLOTS:
             QFAIL("the pass must end");
         }
         QCOMPARE(sent, resets);
-        QCOMPARE(table.column(ColId), ids);
-        QCOMPARE(table.column(ColMac), macs);
+        QCOMPARE(column(table, ColId), ids);
+        QCOMPARE(column(table, ColMac), macs);
     }
 
     void autoMacDebugMessages()
     {
-        Table table = macTable({ { QStringLiteral("001"), QStringLiteral("02:00:00:00:00:0A") },
+        TerminalTable table = macTable({ { QStringLiteral("001"), QStringLiteral("02:00:00:00:00:0A") },
             { QStringLiteral("002"), QStringLiteral("02:00:00:00:00:0A") },
             { QStringLiteral("003"), QStringLiteral("02:00:00:00:00:0B") } });
         capture.clear();
@@ -305,6 +283,142 @@ private Q_SLOTS:
         qInstallMessageHandler(previous);
         QCOMPARE(capture,
             (QStringList { QStringLiteral("Find[ 0 ]"), QStringLiteral("Find[ 1 ]"), QStringLiteral("Find[ 2 ]") }));
+    }
+
+    // The window fills a table from its list in on-screen order, runs the
+    // pass on it and writes the table's changes back to the rows they came
+    // from, then lets the list sort itself by the pass's column. That must
+    // give the table's rows and order, and the changes must be the plan's.
+    void passAppliesToTheListItCameFrom_data()
+    {
+        QTest::addColumn<bool>("macs");
+        QTest::addColumn<QStringList>("ids");
+        QTest::addColumn<QStringList>("macTexts"); // empty: one distinct MAC per row
+        QTest::addColumn<int>("start");
+
+        QTest::newRow("ids, start 0, sorted") << false << sl({ "001", "002", "002", "005" }) << QStringList() << 0;
+        QTest::newRow("ids, start 0, row last on screen")
+            << false << sl({ "004", "001", "004", "002" }) << QStringList() << 0;
+        QTest::newRow("ids, start 0, last row below the highest")
+            << false << sl({ "009", "003", "003", "005" }) << QStringList() << 0;
+        QTest::newRow("ids, start above 0") << false << sl({ "002", "002", "005" }) << QStringList() << 5;
+        QTest::newRow("ids, start above 0, unsorted")
+            << false << sl({ "007", "002", "007", "002", "001" }) << QStringList() << 2;
+        QTest::newRow("ids, four digits") << false << sl({ "999", "1000", "1000" }) << QStringList() << 0;
+        QTest::newRow("ids, four digits shown last") << false << sl({ "1000", "1000", "999" }) << QStringList() << 0;
+        QTest::newRow("ids, none shared") << false << sl({ "009", "001", "005" }) << QStringList() << 0;
+        QTest::newRow("macs, worked example")
+            << true << sl({ "001", "002", "003" })
+            << sl({ "02:00:00:00:00:0A", "02:00:00:00:00:0A", "02:00:00:00:00:0B" }) << 0;
+        QTest::newRow("macs, three shared")
+            << true << sl({ "007", "001", "005", "006" })
+            << sl({ "02:00:00:00:00:FE", "02:00:00:00:00:01", "02:00:00:00:00:FE", "02:00:00:00:00:FE" }) << 0;
+        QTest::newRow("macs, wrap") << true << sl({ "001", "002", "003" })
+                                    << sl({ "02:00:00:00:FF:FE", "02:00:00:00:FF:FE", "02:00:00:00:FF:FE" }) << 0;
+    }
+
+    void passAppliesToTheListItCameFrom()
+    {
+        QFETCH(bool, macs);
+        QFETCH(QStringList, ids);
+        QFETCH(QStringList, macTexts);
+        QFETCH(int, start);
+
+        std::vector<TerminalTexts> list = idTable(ids).rows();
+        for (int i = 0; i < macTexts.size(); ++i)
+            list[size_t(i)][ColMac] = macTexts.at(i);
+        const int passColumn = macs ? ColMac : ColId;
+
+        TerminalTable table(list);
+        QStringList planned; // the new text of each packet's row
+        if (macs) {
+            for (const MacRepair &r : planSharedMacs(table))
+                planned << r.newMac;
+        } else {
+            for (const IdChange &c : planSharedIds(table, start))
+                planned << idText(c.newId);
+        }
+
+        // Every origin once.
+        std::vector<int> origins;
+        for (int i = 0; i < table.count(); ++i)
+            origins.push_back(table.origin(i));
+        std::sort(origins.begin(), origins.end());
+        for (int i = 0; i < int(origins.size()); ++i)
+            QCOMPARE(origins[size_t(i)], i);
+
+        // One change per packet, in the pass's column, in the plan's order.
+        QStringList changed;
+        for (const TerminalTable::CellChange &c : table.changes()) {
+            QCOMPARE(c.column, passColumn);
+            changed << c.text;
+        }
+        QCOMPARE(changed, planned);
+
+        // Applied to the rows it was filled from, then sorted as the list
+        // sorts: the table's rows, each where the table has it.
+        for (const TerminalTable::CellChange &c : table.changes())
+            list[size_t(c.origin)][size_t(c.column)] = c.text;
+        for (int i = 0; i < table.count(); ++i)
+            QVERIFY(table.rows()[size_t(i)] == list[size_t(table.origin(i))]);
+        sortTerminalTexts(list, passColumn);
+        QVERIFY(list == table.rows());
+        const QStringList final = column(table, passColumn);
+        QCOMPARE(QSet<QString>(final.begin(), final.end()).size(), final.size());
+    }
+
+    // A table kept sorted moves a row whose sort text was rewritten as the
+    // window's list (QTreeWidget with sorting on) moves an edited item:
+    // to the lower bound of its new text, unless the row before it holds
+    // the same text; rows rewritten in another column stay.
+    void keepSorted_data()
+    {
+        QTest::addColumn<QStringList>("ids"); // the table, sorted by ID
+        QTest::addColumn<bool>("ascending");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<int>("column");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QList<int>>("origins"); // afterwards
+
+        QTest::newRow("moves down") << sl({ "001", "003", "005" }) << true << 0 << int(ColId) << s("004")
+                                    << QList<int> { 1, 0, 2 };
+        QTest::newRow("moves up before an equal")
+            << sl({ "001", "003", "005", "007" }) << true << 3 << int(ColId) << s("003") << QList<int> { 0, 3, 1, 2 };
+        QTest::newRow("equal to the row just before: stays")
+            << sl({ "001", "003", "005" }) << true << 2 << int(ColId) << s("003") << QList<int> { 0, 1, 2 };
+        QTest::newRow("stays after an equal")
+            << sl({ "001", "003", "005" }) << true << 2 << int(ColId) << s("003a") << QList<int> { 0, 1, 2 };
+        QTest::newRow("equal to the row before: stays")
+            << sl({ "001", "003", "005", "007" }) << true << 2 << int(ColId) << s("003") << QList<int> { 0, 1, 2, 3 };
+        QTest::newRow("moves down before an equal")
+            << sl({ "001", "003", "005" }) << true << 0 << int(ColId) << s("005") << QList<int> { 1, 0, 2 };
+        QTest::newRow("descending") << sl({ "005", "003", "001" }) << false << 2 << int(ColId) << s("004")
+                                    << QList<int> { 0, 2, 1 };
+        QTest::newRow("another column stays")
+            << sl({ "001", "003", "005" }) << true << 0 << int(ColMac) << s("FF") << QList<int> { 0, 1, 2 };
+    }
+
+    void keepSorted()
+    {
+        QFETCH(QStringList, ids);
+        QFETCH(bool, ascending);
+        QFETCH(int, row);
+        QFETCH(int, column);
+        QFETCH(QString, text);
+        QFETCH(QList<int>, origins);
+
+        TerminalTable table = idTable(ids);
+        table.keepSorted(ColId, ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
+        table.setText(row, column, text);
+        QList<int> now;
+        for (int i = 0; i < table.count(); ++i)
+            now << table.origin(i);
+        QCOMPARE(now, origins);
+        QCOMPARE(table.rows()[size_t(origins.indexOf(row))][size_t(column)], text);
+        // Without keepSorted the row stays put.
+        TerminalTable plain = idTable(ids);
+        plain.setText(row, column, text);
+        QCOMPARE(plain.origin(row), row);
     }
 };
 
