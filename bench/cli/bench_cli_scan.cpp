@@ -11,6 +11,7 @@
 // Usage: tests/netns/run-in-netns.sh build/bench/cli/bench_cli_scan [N ...]
 // BENCH_FORMAT=table|csv|json (default json), BENCH_WAIT=seconds (default 1).
 #include "core/discovery/terminalexport.h"
+#include "benchcommon.h"
 #include "netnsrig.h"
 
 #include <QCoreApplication>
@@ -28,13 +29,6 @@
 
 namespace {
 
-qint64 monotonicNs()
-{
-    timespec ts {};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return qint64(ts.tv_sec) * 1000000000 + ts.tv_nsec;
-}
-
 struct Result
 {
     int sent = 0;
@@ -49,21 +43,9 @@ struct Result
 Result run(int n, const QTemporaryDir &dir, const QString &format, const QString &wait)
 {
     Result result;
-    std::vector<int> ids(static_cast<size_t>(n));
-    std::iota(ids.begin(), ids.end(), 1);
-    std::shuffle(ids.begin(), ids.end(), *QRandomGenerator::global());
-    QByteArray fleet = "firmware = 545\nmask = 255.255.0.0\nlink = 1\n";
-    for (int i = 0; i < n; ++i) {
-        const int host = i + 1;
-        fleet += "[terminal]\nid = " + QByteArray::number(ids[size_t(i)]) + "\nip = 10.20."
-            + QByteArray::number(host / 250) + '.' + QByteArray::number(host % 250 + 1) + "\nmac = 02:00:00:00:"
-            + QByteArray::number((host >> 8) & 0xFF, 16) + ':' + QByteArray::number(host & 0xFF, 16) + '\n';
-    }
     const QString config = dir.filePath(QStringLiteral("fleet-%1.conf").arg(n));
-    QFile f(config);
-    if (!f.open(QIODevice::WriteOnly) || f.write(fleet) != fleet.size())
+    if (!bench::writeShuffledFleet(n, config))
         return result;
-    f.close();
 
     auto sim = testrig::startInTerminalNetns(testrig::toolProgram(QStringLiteral("quenzal-terminal-sim")),
         { QStringLiteral("--config"), config, QStringLiteral("--log"),
@@ -84,8 +66,8 @@ Result run(int n, const QTemporaryDir &dir, const QString &format, const QString
         { QStringLiteral("scan"), QStringLiteral("--format"), format, QStringLiteral("--wait"), wait });
     qint64 lastSentNs = 0;
     qint64 exitNs = 0;
-    const qint64 deadline = monotonicNs() + 120LL * 1000000000;
-    while (monotonicNs() < deadline) {
+    const qint64 deadline = bench::monotonicNs() + 120LL * 1000000000;
+    while (bench::monotonicNs() < deadline) {
         if (sim->waitForReadyRead(5)) {
             while (sim->canReadLine()) {
                 const QList<QByteArray> parts = sim->readLine().trimmed().split(' ');
@@ -96,7 +78,7 @@ Result run(int n, const QTemporaryDir &dir, const QString &format, const QString
             }
         }
         if (cli.state() == QProcess::NotRunning || cli.waitForFinished(1)) {
-            exitNs = monotonicNs();
+            exitNs = bench::monotonicNs();
             break;
         }
     }
@@ -147,13 +129,7 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "%s\n", testrig::notInNetnsReason());
         return 77;
     }
-    QList<int> sizes;
-    for (int i = 1; i < argc; ++i) {
-        if (const int n = QByteArray(argv[i]).toInt(); n > 0)
-            sizes << n;
-    }
-    if (sizes.isEmpty())
-        sizes = { 10000 };
+    const QList<int> sizes = bench::sizesFromArguments(argc, argv, { 10000 });
     const QString format = qEnvironmentVariable("BENCH_FORMAT", QStringLiteral("json"));
     const QString wait = qEnvironmentVariable("BENCH_WAIT", QStringLiteral("1"));
     QTemporaryDir dir;

@@ -5,6 +5,7 @@
 // (the longest gap between two 5 ms ticks).
 // Usage: tests/netns/run-in-netns.sh build/bench/discovery/bench_flood [seconds]
 #include "gui/mainwindow/toolforkx.h"
+#include "benchcommon.h"
 #include "netnsrig.h"
 
 #include "ui_toolforkx.h"
@@ -17,31 +18,6 @@
 #include <QTreeWidget>
 
 #include <cstdio>
-
-namespace {
-
-// Resident memory of this process in KiB (Linux).
-long residentKib()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-    }
-    return -1;
-}
-
-void settle(int ms)
-{
-    QElapsedTimer wait;
-    wait.start();
-    while (wait.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-}
-
-} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -57,19 +33,11 @@ int main(int argc, char *argv[])
     window.resize(1200, 800);
     window.show();
     QTreeWidget *list = window.form()->treeWidget;
-    settle(1500); // the first ticks, the receive side, the first paints
-    const long before = residentKib();
+    bench::settle(1500); // the first ticks, the receive side, the first paints
+    const long before = bench::residentKib();
 
-    qint64 longest = 0;
-    QElapsedTimer sinceTick;
-    QTimer ticker;
-    ticker.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&ticker, &QTimer::timeout, &ticker, [&] {
-        longest = qMax(longest, sinceTick.nsecsElapsed());
-        sinceTick.restart();
-    });
-    sinceTick.start();
-    ticker.start(5);
+    bench::StallMeter ticker(5);
+    ticker.start();
 
     auto flood = testrig::startInTerminalNetns(testrig::toolProgram(QStringLiteral("quenzal-flood")),
         { QStringLiteral("--target"), testrig::toolAddress(), QStringLiteral("--seconds"), QString::number(seconds),
@@ -86,9 +54,9 @@ int main(int argc, char *argv[])
         if (flood->state() == QProcess::NotRunning && !flood->canReadLine() && !flood->waitForReadyRead(10))
             break;
     }
-    settle(3000); // the rest of the queue, the sort, the fitting
+    bench::settle(3000); // the rest of the queue, the sort, the fitting
     ticker.stop();
-    const long after = residentKib();
+    const long after = bench::residentKib();
 
     QSet<QString> ids;
     for (int r = 0; r < list->topLevelItemCount(); ++r)
@@ -104,6 +72,6 @@ int main(int argc, char *argv[])
     std::printf("resident memory: %.1f MiB before, %.1f MiB after (+%.1f MiB)\n", before / 1024.0, after / 1024.0,
         (after - before) / 1024.0);
     std::printf("replies dropped by a full queue: %llu\n", (unsigned long long)window.transport()->dropped());
-    std::printf("longest GUI stall: %.0f ms\n", double(longest) / 1e6);
+    std::printf("longest GUI stall: %.0f ms\n", double(ticker.longestNs()) / 1e6);
     return ids.size() == Terminals ? 0 : 1;
 }

@@ -9,6 +9,7 @@
 // QUENZAL_LIST_PER_ROW=1 measures the literal per-reply list handling
 // instead (on the same receive path).
 #include "gui/mainwindow/toolforkx.h"
+#include "benchcommon.h"
 #include "netnsrig.h"
 
 #include "ui_toolforkx.h"
@@ -28,13 +29,6 @@
 #include <numeric>
 
 namespace {
-
-qint64 monotonicNs()
-{
-    timespec ts {};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return qint64(ts.tv_sec) * 1000000000 + ts.tv_nsec;
-}
 
 bool inIndicatorOrder(QTreeWidget *list)
 {
@@ -61,22 +55,11 @@ struct Result
 Result run(int n, const QTemporaryDir &dir)
 {
     Result result;
-    // Distinct IDs in random order, so the list's own sorting has work to do.
-    std::vector<int> ids(static_cast<size_t>(n));
-    std::iota(ids.begin(), ids.end(), 1);
-    std::shuffle(ids.begin(), ids.end(), *QRandomGenerator::global());
-    QByteArray fleet = "firmware = 545\nmask = 255.255.0.0\nlink = 1\n";
-    for (int i = 0; i < n; ++i) {
-        const int host = i + 1;
-        fleet += "[terminal]\nid = " + QByteArray::number(ids[size_t(i)]) + "\nip = 10.20."
-            + QByteArray::number(host / 250) + '.' + QByteArray::number(host % 250 + 1) + "\nmac = 02:00:00:00:"
-            + QByteArray::number((host >> 8) & 0xFF, 16) + ':' + QByteArray::number(host & 0xFF, 16) + '\n';
-    }
     const QString config = dir.filePath(QStringLiteral("fleet-%1.conf").arg(n));
-    QFile f(config);
-    f.open(QIODevice::WriteOnly);
-    f.write(fleet);
-    f.close();
+    if (!bench::writeShuffledFleet(n, config)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(config));
+        return result;
+    }
 
     auto sim = testrig::startInTerminalNetns(testrig::toolProgram(QStringLiteral("quenzal-terminal-sim")),
         { QStringLiteral("--config"), config, QStringLiteral("--log"),
@@ -101,20 +84,16 @@ Result run(int n, const QTemporaryDir &dir)
 
     qint64 lastSentNs = 0;
     // Stall monitor: the longest time between two 5 ms ticks.
-    qint64 lastTick = monotonicNs();
-    qint64 longest = 0;
-    QTimer ticker;
-    ticker.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&ticker, &QTimer::timeout, &ticker, [&] {
-        const qint64 now = monotonicNs();
-        longest = qMax(longest, now - lastTick);
-        if (qEnvironmentVariableIsSet("BENCH_TRACE") && now - lastTick > 30000000)
-            std::fprintf(stderr, "stall %.0f ms ending at %+.0f ms from the last reply sent, %d rows\n",
-                double(now - lastTick) / 1e6, lastSentNs ? double(now - lastSentNs) / 1e6 : 0.0,
-                list->topLevelItemCount());
-        lastTick = now;
-    });
-    ticker.start(5);
+    bench::StallMeter ticker(5);
+    if (qEnvironmentVariableIsSet("BENCH_TRACE")) {
+        ticker.onTick = [&](qint64 gap, qint64 now) {
+            if (gap > 30000000)
+                std::fprintf(stderr, "stall %.0f ms ending at %+.0f ms from the last reply sent, %d rows\n",
+                    double(gap) / 1e6, lastSentNs ? double(now - lastSentNs) / 1e6 : 0.0,
+                    list->topLevelItemCount());
+        };
+    }
+    ticker.start();
 
     QObject::connect(sim.get(), &QProcess::readyReadStandardOutput, sim.get(), [&] {
         while (sim->canReadLine()) {
@@ -132,12 +111,12 @@ Result run(int n, const QTemporaryDir &dir)
     // is over once no row has come for 3 s.
     qint64 settledNs = 0;
     qint64 sortedNs = 0;
-    qint64 lastRowNs = monotonicNs();
+    qint64 lastRowNs = bench::monotonicNs();
     int seenRows = 0;
-    const qint64 deadline = monotonicNs() + qint64(n >= 10000 ? 120 : 60) * 1000000000;
-    while (monotonicNs() < deadline) {
+    const qint64 deadline = bench::monotonicNs() + qint64(n >= 10000 ? 120 : 60) * 1000000000;
+    while (bench::monotonicNs() < deadline) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        const qint64 now = monotonicNs();
+        const qint64 now = bench::monotonicNs();
         const int rows = list->topLevelItemCount();
         if (rows != seenRows) {
             seenRows = rows;
@@ -165,7 +144,7 @@ Result run(int n, const QTemporaryDir &dir)
         result.settledMs = double(settledNs - lastSentNs) / 1e6;
     if (sortedNs)
         result.sortedByIdMs = double(sortedNs - lastSentNs) / 1e6;
-    result.longestStallMs = double(longest) / 1e6;
+    result.longestStallMs = double(ticker.longestNs()) / 1e6;
     return result;
 }
 
@@ -178,13 +157,7 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "%s\n", testrig::notInNetnsReason());
         return 77;
     }
-    QList<int> sizes;
-    for (int i = 1; i < argc; ++i) {
-        if (const int n = QByteArray(argv[i]).toInt(); n > 0)
-            sizes << n;
-    }
-    if (sizes.isEmpty())
-        sizes = { 1000, 10000 };
+    const QList<int> sizes = bench::sizesFromArguments(argc, argv, { 1000, 10000 });
     QTemporaryDir dir;
     const bool perRow = qEnvironmentVariableIntValue("QUENZAL_LIST_PER_ROW") == 1;
     const char *mode = perRow ? "per-row" : "batched";

@@ -22,15 +22,13 @@
 
 using namespace quenzal::serverdb;
 
+#include "benchcommon.h"
+
 namespace {
 
 void exec(sqlite3 *db, const char *sql)
 {
-    char *err = nullptr;
-    if (sqlite3_exec(db, sql, nullptr, nullptr, &err) != SQLITE_OK) {
-        std::fprintf(stderr, "SQL failed: %s\n", err ? err : "?");
-        std::exit(1);
-    }
+    bench::execOrExit(db, sql);
 }
 
 sqlite3 *open(const QString &path)

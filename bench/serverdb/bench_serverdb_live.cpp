@@ -31,21 +31,13 @@
 #include "gui/databasewindow/serverdb.h"
 #include "gui/databasewindow/usermessage.h"
 
-namespace {
+#include "benchcommon.h"
 
-long long nowNs()
-{
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
+namespace {
 
 void exec(sqlite3 *db, const char *sql)
 {
-    char *err = nullptr;
-    if (sqlite3_exec(db, sql, nullptr, nullptr, &err) != SQLITE_OK) {
-        std::fprintf(stderr, "SQL failed: %s\n", err ? err : "?");
-        std::exit(1);
-    }
+    bench::execOrExit(db, sql);
 }
 
 // An old-format server database with `rows` Terminal rows and a few rows in
@@ -151,15 +143,6 @@ void report(const char *mode, const Phase &phase, const std::vector<Commit> &com
                 phase.name, took, n, failed, longest, p99);
 }
 
-long long residentKb()
-{
-    QFile f(QStringLiteral("/proc/self/statm"));
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    const QList<QByteArray> parts = f.readAll().split(' ');
-    return parts.size() > 1 ? parts[1].toLongLong() * 4 : -1;
-}
-
 void settle(int ms)
 {
     QElapsedTimer t;
@@ -208,19 +191,19 @@ int main(int argc, char **argv)
         window.show();
         window.findChild<QLineEdit *>(QStringLiteral("lineEdit_Serverdb"))->setText(db);
         std::vector<Phase> phases;
-        Phase list{"window lists", nowNs()};
+        Phase list{"window lists", bench::monotonicNs()};
         window.SoltSetDB_Init();
         auto *tree = window.findChild<QTreeWidget *>(QStringLiteral("treeWidget"));
         tree->header()->resizeSections(QHeaderView::ResizeToContents);
         QApplication::processEvents();
-        list.to = nowNs();
+        list.to = bench::monotonicNs();
         phases.push_back(list);
         const int listed = tree->topLevelItemCount();
         settle(700);
 
-        Phase convert{"window converts", nowNs()};
+        Phase convert{"window converts", bench::monotonicNs()};
         window.SoltSetDB_Update();
-        convert.to = nowNs();
+        convert.to = bench::monotonicNs();
         phases.push_back(convert);
         settle(700);
 
@@ -261,9 +244,9 @@ int main(int argc, char **argv)
             }
         };
         cycle(3); // caches, fonts and the first allocations
-        const long long before = residentKb();
+        const long long before = bench::residentKib();
         cycle(100);
-        const long long after = residentKb();
+        const long long after = bench::residentKib();
         std::printf("100 windows opened, listing %d rows each, and closed: resident %lld MB before, %lld MB after "
                     "(%+lld MB); %d windows left\n",
                     small, before / 1024, after / 1024, (after - before) / 1024,
