@@ -29,7 +29,7 @@ window="$(timeout 20 xdotool search --sync --name 'QuenzalV7.6' | head -n 1)"
 sleep 1
 # Press 扫描设备. Without a window manager the window sits at 0,0 in the
 # size of its form; QUENZAL_SCAN_AT=X,Y moves the click if the form changes.
-at="${QUENZAL_SCAN_AT:-982,660}"
+at="${QUENZAL_SCAN_AT:-930,638}"
 xdotool mousemove "${at%,*}" "${at#*,}" click 1
 sleep 2
 import -window "$window" "$out"
