@@ -46,12 +46,8 @@ Command parseDb(const QStringList &rest)
         sp.parser.addOptions({ reference, output });
     sp.parser.addPositionalArgument(
         o.op == DbOptions::Convert ? QStringLiteral("OLD") : QStringLiteral("PATH"), QStringLiteral("database file"));
-    QString error;
-    bool helpShown = false;
-    if (!sp.parse(rest.mid(1), &error, &helpShown))
-        return invalid(error);
-    if (helpShown)
-        return help(sp.helpText());
+    if (const std::optional<Command> early = sp.start(rest.mid(1)))
+        return *early;
     const QStringList pos = sp.parser.positionalArguments();
     if (pos.size() != 1 || pos.first().isEmpty())
         return invalid(QStringLiteral("db %1: expected one database path").arg(op));

@@ -9,12 +9,8 @@ Command parseDiff(const QStringList &rest)
         QStringLiteral("Compares two `scan --format json` results: exit 0 when equal, 4 when not."));
     sp.parser.addPositionalArgument(QStringLiteral("OLD.json"), QStringLiteral("earlier scan"));
     sp.parser.addPositionalArgument(QStringLiteral("NEW.json"), QStringLiteral("later scan"));
-    QString error;
-    bool helpShown = false;
-    if (!sp.parse(rest, &error, &helpShown))
-        return invalid(error);
-    if (helpShown)
-        return help(sp.helpText());
+    if (const std::optional<Command> early = sp.start(rest))
+        return *early;
     const QStringList pos = sp.parser.positionalArguments();
     if (pos.size() != 2 || pos.at(0).isEmpty() || pos.at(1).isEmpty())
         return invalid(QStringLiteral("diff: expected OLD.json NEW.json"));

@@ -10,12 +10,9 @@ Command parseReconcile(const QStringList &rest)
                        "IP): exit 0 when they agree, 4 when they differ."));
     sp.parser.addOptions({ wanOption(), interfaceOption(), waitOption(), formatOption() });
     sp.parser.addPositionalArgument(QStringLiteral("DB"), QStringLiteral("the server's database file"));
+    if (const std::optional<Command> early = sp.start(rest))
+        return *early;
     QString error;
-    bool helpShown = false;
-    if (!sp.parse(rest, &error, &helpShown))
-        return invalid(error);
-    if (helpShown)
-        return help(sp.helpText());
     const QStringList pos = sp.parser.positionalArguments();
     if (pos.size() != 1 || pos.first().isEmpty())
         return invalid(QStringLiteral("reconcile: expected one database path"));

@@ -16,12 +16,9 @@ Command parseRenumber(const QStringList &rest)
         QStringLiteral("mac"), QStringLiteral("repair shared MACs (factory reset of each repaired terminal)"));
     const QCommandLineOption dryRun(QStringLiteral("dry-run"), QStringLiteral("print the plan, send nothing else"));
     sp.parser.addOptions({ start, mac, dryRun, wanOption(), interfaceOption(), waitOption() });
+    if (const std::optional<Command> early = sp.start(rest))
+        return *early;
     QString error;
-    bool helpShown = false;
-    if (!sp.parse(rest, &error, &helpShown))
-        return invalid(error);
-    if (helpShown)
-        return help(sp.helpText());
     if (!sp.parser.positionalArguments().isEmpty())
         return invalid(
             QStringLiteral("renumber: unexpected argument '%1'").arg(sp.parser.positionalArguments().first()));

@@ -8,12 +8,9 @@ Command parseScan(const QStringList &rest)
     SubParser sp(QStringLiteral("scan"),
         QStringLiteral("Queries the terminals and prints one record per terminal, sorted by ID."));
     sp.parser.addOptions({ wanOption(), interfaceOption(), waitOption(), formatOption() });
+    if (const std::optional<Command> early = sp.start(rest))
+        return *early;
     QString error;
-    bool helpShown = false;
-    if (!sp.parse(rest, &error, &helpShown))
-        return invalid(error);
-    if (helpShown)
-        return help(sp.helpText());
     if (!sp.parser.positionalArguments().isEmpty())
         return invalid(QStringLiteral("scan: unexpected argument '%1'").arg(sp.parser.positionalArguments().first()));
     Command c;

@@ -104,12 +104,9 @@ Command parseSet(const QStringList &rest)
         QStringLiteral("FIELD"), QStringLiteral("id, ip, mask, gateway, server, mac or dhcp"));
     sp.parser.addPositionalArgument(QStringLiteral("VALUE"),
         QStringLiteral("the new value: a number (id), an address, a MAC such as 02:00:00:00:00:0A, on or off (dhcp)"));
+    if (const std::optional<Command> early = sp.start(rest))
+        return *early;
     QString error;
-    bool helpShown = false;
-    if (!sp.parse(rest, &error, &helpShown))
-        return invalid(error);
-    if (helpShown)
-        return help(sp.helpText());
     Command c;
     c.kind = Command::Set;
     SetOptions &o = c.set;

@@ -9,6 +9,8 @@
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 
+#include <optional>
+
 namespace quenzal::cli {
 
 extern const QString Program;
@@ -46,6 +48,19 @@ struct SubParser
         if (text.startsWith(QLatin1String("Usage: ")) && options > 0 && options < eol)
             text.replace(7, options - 7, Program + QLatin1Char(' ') + name);
         return text;
+    }
+
+    // The Command to return at once: the usage error, or the help when
+    // --help was given; nothing when the options are to be read on.
+    std::optional<Command> start(const QStringList &rest)
+    {
+        QString error;
+        bool helpShown = false;
+        if (!parse(rest, &error, &helpShown))
+            return invalid(error);
+        if (helpShown)
+            return help(helpText());
+        return std::nullopt;
     }
 
     // False with *error set, or true; *helpShown when --help was given.

@@ -8,6 +8,7 @@
 
 #include <QObject>
 #include <QTemporaryDir>
+#include <QTest>
 
 namespace clitest {
 
@@ -26,6 +27,8 @@ inline QStringList idsOf(const QByteArray &json)
 
 class CliE2eTest : public QObject
 {
+    Q_OBJECT
+
 protected:
     QTemporaryDir m_dir;
     testrig::Simulator m_sim;
@@ -37,6 +40,18 @@ protected:
     {
         return m_sim.start(m_dir.path(), fleet, QStringLiteral("%1-%2").arg(s(name)).arg(++m_runs));
     }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        if (!testrig::inTestNetns())
+            QSKIP(testrig::notInNetnsReason());
+        QVERIFY(m_dir.isValid());
+        for (const char *a : TerminalAddresses)
+            QVERIFY2(testrig::addTerminalAddress(s(a)), a);
+    }
+
+    void cleanup() { m_sim.stop(); }
 };
 
 } // namespace clitest

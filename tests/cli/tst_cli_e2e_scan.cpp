@@ -44,17 +44,6 @@ class TestCliE2eScan : public CliE2eTest
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        if (!testrig::inTestNetns())
-            QSKIP(testrig::notInNetnsReason());
-        QVERIFY(m_dir.isValid());
-        for (const char *a : TerminalAddresses)
-            QVERIFY2(testrig::addTerminalAddress(s(a)), a);
-    }
-
-    void cleanup() { m_sim.stop(); }
-
     void scan_data()
     {
         QTest::addColumn<bool>("wan");
