@@ -1,8 +1,8 @@
 #pragma once
 // Two saved scans compared (`quenzal-cli diff`): which terminals are gone,
-// which are new and which show other texts. A terminal of the older scan is
-// the same terminal in the newer one when the two pair as `reconcile` pairs
-// a database row with a terminal: by MAC, else by IP.
+// which are new and which show other texts. Scans are sets: identical
+// records pair first, whatever their order; the rest pair as `reconcile`
+// pairs a database row with a terminal, by MAC, else by IP.
 #include "core/transport/statusreply.h"
 
 #include <vector>

@@ -334,6 +334,45 @@ private Q_SLOTS:
             QCOMPARE(scanChangeJson(changes[2], before, after).value(s("changes")).toArray().size(), 0);
         }
     }
+
+    // Scans are sets: the order of the records never makes a difference, and
+    // clones that share a MAC (and often an address) pair with their own
+    // copies, not with each other.
+    void compareScansAsSets_data()
+    {
+        QTest::addColumn<QList<int>>("order"); // rows of the older scan, in the newer scan's order
+        QTest::addColumn<int>("changedRow"); // row of the newer scan given another volume, or -1
+        QTest::addColumn<QStringList>("lines");
+        QTest::newRow("reversed") << QList<int> { 3, 2, 1, 0 } << -1 << QStringList();
+        QTest::newRow("clones swapped") << QList<int> { 1, 0, 2, 3 } << -1 << QStringList();
+        QTest::newRow("clones swapped, one changed")
+            << QList<int> { 1, 0, 3, 2 } << 0
+            << QStringList { s("changed  ID 002  IP 192.168.001.100  MAC 02:00:00:00:00:AA: volume 5 -> 7") };
+        QTest::newRow("a clone gone") << QList<int> { 2, 0, 3 } << -1
+                                      << QStringList { s("gone     ID 002  IP 192.168.001.100  MAC 02:00:00:00:00:AA") };
+    }
+
+    void compareScansAsSets()
+    {
+        QFETCH(QList<int>, order);
+        QFETCH(int, changedRow);
+        QFETCH(QStringList, lines);
+        // Two clones (same MAC and address, other IDs) among two others.
+        std::vector<TerminalTexts> before { row("001", "192.168.001.100", "02:00:00:00:00:AA"),
+            row("002", "192.168.001.100", "02:00:00:00:00:AA"), row("003", "192.168.001.103", "02:00:00:00:00:03"),
+            row("004", "192.168.001.104", "02:00:00:00:00:04") };
+        for (TerminalTexts &t : before)
+            t[8] = s("5");
+        std::vector<TerminalTexts> after;
+        for (int i : order)
+            after.push_back(before[size_t(i)]);
+        if (changedRow >= 0)
+            after[size_t(changedRow)][8] = s("7");
+        QStringList got;
+        for (const ScanChange &c : quenzal::compareScans(before, after))
+            got << scanChangeLine(c, before, after);
+        QCOMPARE(got, lines);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestExportFormats)
