@@ -13,6 +13,9 @@
 #include <sys/socket.h>
 #include <unistd.h>
 #endif
+#if defined(Q_OS_LINUX)
+#include <linux/sock_diag.h>
+#endif
 
 namespace quenzal {
 
@@ -26,6 +29,26 @@ bool forceReceiveBuffer(qintptr descriptor, int bytes)
     Q_UNUSED(descriptor);
     Q_UNUSED(bytes);
     return false;
+#endif
+}
+
+qint64 receiveDrops(qintptr descriptor)
+{
+#if defined(Q_OS_LINUX) && defined(SO_MEMINFO)
+    // The socket's drop counter: datagrams the kernel threw away because the
+    // receive buffer was full (the count that SO_RXQ_OVFL attaches to each
+    // read), without changing how the sockets are read.
+    if (descriptor < 0 || descriptor > INT_MAX)
+        return -1;
+    quint32 info[SK_MEMINFO_VARS] = {};
+    socklen_t size = sizeof info;
+    if (::getsockopt(int(descriptor), SOL_SOCKET, SO_MEMINFO, info, &size) != 0
+        || size < socklen_t((SK_MEMINFO_DROPS + 1) * sizeof(quint32)))
+        return -1;
+    return qint64(info[SK_MEMINFO_DROPS]);
+#else
+    Q_UNUSED(descriptor);
+    return -1;
 #endif
 }
 

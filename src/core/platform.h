@@ -13,6 +13,11 @@ namespace quenzal {
 // ReceiveBufferSizeSocketOption, capped by the system, is then what counts.
 bool forceReceiveBuffer(qintptr descriptor, int bytes);
 
+// Datagrams the system dropped on this socket because its receive buffer
+// was full, since the socket was made; -1 where the platform does not tell
+// (Linux tells).
+qint64 receiveDrops(qintptr descriptor);
+
 // Renames `from` to `to`, replacing `to` in one step: at no moment is there
 // neither file (QFile::rename refuses to replace).
 bool replaceFile(const QString &from, const QString &to);

@@ -66,6 +66,8 @@ public:
             m_sockets[i] = socket;
             const auto which = UdpTransport::Socket(i);
             const quint16 port = which == UdpTransport::Lan ? config.lanPort : config.wanPort;
+            (which == UdpTransport::Lan ? status.lanPortShared : status.wanPortShared)
+                = port != 0 && portTaken(config.bindAddress, port);
             const bool bound = socket->bind(config.bindAddress, port, QUdpSocket::ReuseAddressHint);
             const char *name = which == UdpTransport::Lan ? "LAN" : "WAN";
             if (!bound)
@@ -126,20 +128,56 @@ public:
         return true;
     }
 
-    qint64 send(UdpTransport::Socket which, const char *data, qint64 size, const QHostAddress &to, quint16 port)
+    qint64 send(UdpTransport::Socket which, const char *data, qint64 size, const QHostAddress &to, quint16 port,
+        QString *error)
     {
         QUdpSocket *socket = m_sockets[which];
-        if (!socket || socket->state() != QAbstractSocket::BoundState || to.isNull())
+        if (!socket || socket->state() != QAbstractSocket::BoundState) {
+            *error = QStringLiteral("the socket is not bound");
             return -1;
+        }
+        if (to.isNull()) {
+            *error = QStringLiteral("no destination address");
+            return -1;
+        }
         const qint64 written = socket->writeDatagram(data, size, to, port);
-        if (written < 0)
-            qCDebug(lcTransport) << "write to" << to.toString() << port << "failed:" << socket->errorString();
+        if (written < 0) {
+            *error = socket->errorString();
+            qCDebug(lcTransport) << "write to" << to.toString() << port << "failed:" << *error;
+        } else if (written != size) {
+            *error = QStringLiteral("only %1 of %2 bytes written").arg(written).arg(size);
+            return -1;
+        }
         return written;
+    }
+
+    // Reads and forgets whatever waits at both sockets.
+    int discard()
+    {
+        int n = 0;
+        for (QUdpSocket *socket : m_sockets) {
+            while (socket && socket->state() == QAbstractSocket::BoundState && socket->hasPendingDatagrams()) {
+                char byte;
+                socket->readDatagram(&byte, 1);
+                ++n;
+            }
+        }
+        return n;
     }
 
     QUdpSocket *socket(UdpTransport::Socket which) const { return m_sockets[which]; }
 
 private:
+    // True when a socket bound without address sharing cannot take the port:
+    // someone else holds it already (with sharing, as this tool binds).
+    static bool portTaken(const QHostAddress &address, quint16 port)
+    {
+        QUdpSocket probe;
+        if (probe.bind(address, port, QUdpSocket::DontShareAddress))
+            return false;
+        return probe.error() == QAbstractSocket::AddressInUseError;
+    }
+
     // Reads a bounded run of datagrams and hands the replies over; the rest
     // comes with the next readyRead(), after the other socket and waiting
     // sends had their turn.
@@ -240,6 +278,10 @@ UdpTransport::Status UdpTransport::open(const Config &config)
         }
     }
     m_status = onEndpoint([&] { return m_endpoint->open(config); });
+    for (int i : { Lan, Wan }) {
+        m_descriptors[i] = onEndpoint([&] { return m_endpoint->socket(Socket(i))->socketDescriptor(); });
+        m_systemDropsAtOpen[i] = qMax<qint64>(0, receiveDrops(m_descriptors[i]));
+    }
     m_status.readerThread = m_thread != nullptr;
     if (!threadProblem.isEmpty()) {
         qCWarning(lcTransport).noquote() << threadProblem + QStringLiteral("; replies are read on the main thread");
@@ -249,11 +291,45 @@ UdpTransport::Status UdpTransport::open(const Config &config)
     return m_status;
 }
 
-qint64 UdpTransport::send(Socket socket, const char *data, qint64 size, const QHostAddress &to, quint16 port)
+qint64 UdpTransport::send(
+    Socket socket, const char *data, qint64 size, const QHostAddress &to, quint16 port, QString *error)
 {
-    if (!m_endpoint || size <= 0)
-        return -1;
-    return onEndpoint([&] { return m_endpoint->send(socket, data, size, to, port); });
+    QString why;
+    qint64 written = -1;
+    if (!m_endpoint)
+        why = QStringLiteral("the sockets are not open");
+    else if (size <= 0)
+        why = QStringLiteral("nothing to send");
+    else
+        written = onEndpoint([&] { return m_endpoint->send(socket, data, size, to, port, &why); });
+    if (error)
+        *error = written < 0 ? why : QString();
+    return written;
+}
+
+quint64 UdpTransport::systemDropped() const
+{
+    // The descriptors are fixed after open(); reading a socket option is
+    // safe from any thread, so the reader thread is not disturbed.
+    quint64 total = 0;
+    for (int i : { Lan, Wan }) {
+        const qint64 now = receiveDrops(m_descriptors[i]);
+        if (now > m_systemDropsAtOpen[i])
+            total += quint64(now - m_systemDropsAtOpen[i]);
+    }
+    return total;
+}
+
+int UdpTransport::discardWaiting()
+{
+    if (!m_endpoint)
+        return 0;
+    int n = onEndpoint([this] { return m_endpoint->discard(); });
+    std::lock_guard<std::mutex> lock(m_mutex);
+    n += int(m_queue.size());
+    m_queue.clear();
+    m_ignored = 0;
+    return n;
 }
 
 bool UdpTransport::setMulticastInterface(const QNetworkInterface &iface, QString *error)

@@ -89,6 +89,11 @@ public:
         bool readerThread = false; // replies are read on a thread of their own
         int lanReceiveBuffer = 0; // bytes, as the system reports them
         int wanReceiveBuffer = 0;
+        // Another socket (a second copy of the tool, the command-line tool
+        // beside the window) was bound to the port before ours: both bind,
+        // and the system hands some replies to the other one.
+        bool lanPortShared = false;
+        bool wanPortShared = false;
     };
 
     explicit UdpTransport(QObject *parent = nullptr);
@@ -100,8 +105,10 @@ public:
     bool isOpen() const { return m_endpoint != nullptr; }
 
     // Writes one datagram from the given socket; returns the bytes written
-    // or -1 (the socket is not bound, the address is null, the write failed).
-    qint64 send(Socket socket, const char *data, qint64 size, const QHostAddress &to, quint16 port);
+    // or -1 (the socket is not bound, the address is null, the write failed),
+    // with the reason in *error.
+    qint64 send(Socket socket, const char *data, qint64 size, const QHostAddress &to, quint16 port,
+        QString *error = nullptr);
 
     // Leaves the group, joins it again on `iface` and sends multicast out of
     // it. Returns false, with the reason in *error, when the join fails.
@@ -118,6 +125,14 @@ public:
     int queued() const;
     // Replies lost because the queue was full, since open().
     quint64 dropped() const { return m_dropped.load(); }
+    // Datagrams the system dropped on both sockets because their receive
+    // buffers were full, since open(); 0 where the platform does not tell.
+    quint64 systemDropped() const;
+
+    // Throws away every datagram that has arrived and not been taken, in
+    // the queue and still at the sockets: what a new scan must not count
+    // as answers to its query. Returns how many.
+    int discardWaiting();
 
 Q_SIGNALS:
     // Something arrived while nothing was waiting: take() it. Emitted once
@@ -146,6 +161,9 @@ private:
     int m_ignored = 0;
     bool m_readyPending = false;
     std::atomic<quint64> m_dropped { 0 };
+    // The sockets' descriptors and their system drop counts at open().
+    qintptr m_descriptors[2] = { -1, -1 };
+    qint64 m_systemDropsAtOpen[2] = { 0, 0 };
     quint64 m_droppedReported = 0;
 };
 

@@ -231,6 +231,101 @@ private Q_SLOTS:
         QVERIFY(transport.send(UdpTransport::Wan, "x", 1, Loopback, holder.localPort()) == 1);
     }
 
+    // Another program bound to our port with address sharing: our bind still
+    // works (as it always has), but the sharing is reported, since the system
+    // may hand that program some of the replies.
+    void sharedPortIsReported_data()
+    {
+        QTest::addColumn<bool>("otherHolder");
+        QTest::newRow("port free") << false;
+        QTest::newRow("port shared with another socket") << true;
+    }
+
+    void sharedPortIsReported()
+    {
+        QFETCH(bool, otherHolder);
+        QUdpSocket first;
+        QVERIFY(first.bind(Loopback, 0));
+        const quint16 port = first.localPort();
+        first.close(); // a port known to be free a moment ago
+        QUdpSocket holder;
+        if (otherHolder)
+            QVERIFY(holder.bind(Loopback, port, QUdpSocket::ReuseAddressHint));
+        UdpTransport transport;
+        UdpTransport::Config config = loopbackConfig(true);
+        config.lanPort = port;
+        const UdpTransport::Status status = transport.open(config);
+        QVERIFY(status.lanBound);
+        QCOMPARE(status.lanPortShared, otherHolder);
+        QCOMPARE(status.wanPortShared, false);
+    }
+
+    // A new scan must not take what arrived before its query as answers to
+    // it: everything waiting, queued or still at the socket, is thrown away.
+    void discardWaitingForgetsEarlierReplies_data()
+    {
+        QTest::addColumn<bool>("readerThread");
+        QTest::newRow("reader thread") << true;
+        QTest::newRow("owner's thread") << false;
+    }
+
+    void discardWaitingForgetsEarlierReplies()
+    {
+        QFETCH(bool, readerThread);
+        UdpTransport transport;
+        QVERIFY(transport.open(loopbackConfig(readerThread)).lanBound);
+        const quint16 port = transport.localPort(UdpTransport::Lan);
+        QUdpSocket sender;
+        for (int n = 0; n < 20; ++n)
+            sender.writeDatagram(reply(n), Loopback, port);
+        if (readerThread)
+            QTRY_VERIFY_WITH_TIMEOUT(transport.queued() > 0, 5000); // some queued, the rest at the socket
+        QCOMPARE(transport.discardWaiting(), 20);
+        QCOMPARE(transport.queued(), 0);
+        sender.writeDatagram(reply(500), Loopback, port);
+        Collector c { transport, {}, 0 };
+        c.collect(1, 5000);
+        QCOMPARE(int(c.got.size()), 1);
+        QCOMPARE(idOf(c.got[0].data), 500);
+    }
+
+    // Datagrams the system drops because the receive buffer is full are
+    // counted: nothing reads while a burst fills a small buffer.
+    void systemDropsAreCounted()
+    {
+        UdpTransport transport;
+        UdpTransport::Config config = loopbackConfig(false); // read only when the event loop runs
+        config.receiveBufferBytes = 4096;
+        QVERIFY(transport.open(config).lanBound);
+        QCOMPARE(transport.systemDropped(), quint64(0));
+        const quint16 port = transport.localPort(UdpTransport::Lan);
+        QUdpSocket sender;
+        constexpr int Sent = 300;
+        for (int n = 0; n < Sent; ++n)
+            sender.writeDatagram(reply(n), Loopback, port);
+        Collector c { transport, {}, 0 };
+        c.collect(Sent, 1000);
+        QVERIFY(transport.systemDropped() > 0);
+        QCOMPARE(quint64(c.got.size()) + transport.systemDropped(), quint64(Sent));
+    }
+
+    // A write that fails says why.
+    void failedSendHasReason()
+    {
+        UdpTransport transport;
+        QVERIFY(transport.open(loopbackConfig(true)).wanBound);
+        QString why;
+        const QByteArray tooLarge(70000, 'x');
+        QCOMPARE(transport.send(UdpTransport::Wan, tooLarge.constData(), tooLarge.size(), Loopback, 9, &why), -1);
+        QVERIFY(!why.isEmpty());
+        QCOMPARE(transport.send(UdpTransport::Wan, "x", 1, QHostAddress(), 9, &why), -1);
+        QCOMPARE(why, QStringLiteral("no destination address"));
+        QUdpSocket peer;
+        QVERIFY(peer.bind(Loopback, 0));
+        QCOMPARE(transport.send(UdpTransport::Wan, "x", 1, Loopback, peer.localPort(), &why), 1);
+        QVERIFY(why.isEmpty());
+    }
+
     void forcedFallbackReadsOnTheOwnersThread()
     {
         qputenv("QUENZAL_READER_THREAD", "0");
