@@ -188,9 +188,16 @@ private:
         std::deque<UdpTransport::Datagram> batch;
         int ignored = 0;
         int n = 0;
-        for (; n < ReadRun && socket->hasPendingDatagrams(); ++n) {
+        for (; n < ReadRun; ++n) {
+            // The first read is tried even when nothing seems to wait: a wake
+            // whose datagrams were already read (discard()) must still read
+            // once, or the socket's notifier stays off for good.
+            if (n > 0 && !socket->hasPendingDatagrams())
+                break;
             QHostAddress from;
             const qint64 got = socket->readDatagram(buffer, sizeof buffer, &from);
+            if (got < 0 && n == 0 && !socket->hasPendingDatagrams())
+                return; // nothing was there
             if (got < 0 || !isStatusReply(buffer, got)) {
                 ++ignored; // unreadable or no status reply: still a sign of life
                 continue;
@@ -199,8 +206,7 @@ private:
         }
         if (n > 0)
             m_owner->enqueue(batch, ignored);
-        // Whatever is left wakes the socket notifier again at once; reading
-        // it from anywhere but readyRead() would leave the notifier off.
+        // Whatever is left wakes the socket notifier again at once.
     }
 
     UdpTransport *m_owner;
