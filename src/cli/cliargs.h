@@ -33,6 +33,7 @@ struct ScanOptions
     QNetworkInterface interface;
     int waitMs = 2000;
     Format format = Format::Table;
+    bool allowLoss = false; // replies lost to a full buffer do not fail the run
 };
 
 enum class SetField { Id, Ip, Mask, Gateway, Server, Mac, Dhcp };

@@ -55,10 +55,8 @@ int list(const DbOptions &o)
         }
         out = textTable(header, cells);
     }
-    if (!writeOut(out)) {
-        printError(QStringLiteral("cannot write the output"));
-        return ExitFailure;
-    }
+    if (!writeOut(out))
+        return ExitFailure; // said by finishOutput()
     return ExitOk;
 }
 

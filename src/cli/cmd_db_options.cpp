@@ -3,8 +3,38 @@
 
 namespace quenzal::cli {
 
-Command parseDb(const QStringList &rest)
+namespace {
+
+// The operation may stand anywhere among the options: the first word that
+// is neither an option nor the value of one. Returns its index, or -1.
+int operationIndex(const QStringList &args)
 {
+    static const QStringList takesValue { QStringLiteral("--format"), QStringLiteral("--reference"),
+        QStringLiteral("--output") };
+    for (int i = 0; i < args.size(); ++i) {
+        const QString &a = args.at(i);
+        if (a == QLatin1String("--"))
+            return i + 1 < args.size() ? i + 1 : -1;
+        if (takesValue.contains(a)) {
+            ++i; // its value
+            continue;
+        }
+        if (!a.startsWith(QLatin1Char('-')))
+            return i;
+    }
+    return -1;
+}
+
+} // namespace
+
+Command parseDb(const QStringList &args)
+{
+    // "db --format json list F" reads as "db list --format json F"; alone,
+    // --help (or no operation) is the operations' overview.
+    QStringList rest = args;
+    const int at = operationIndex(args);
+    if (at > 0 && !args.mid(0, at).contains(QStringLiteral("--help")) && !args.mid(0, at).contains(QStringLiteral("-h")))
+        rest.move(at, 0);
     const QString op = rest.value(0);
     Command c;
     c.kind = Command::Db;
@@ -28,7 +58,7 @@ Command parseDb(const QStringList &rest)
     } else if (op == QLatin1String("--help") || op == QLatin1String("-h") || op == QLatin1String("-?")) {
         return help(QStringLiteral("Usage: quenzal-cli db list|check|backup|convert PATH [options]\n"
                                    "quenzal-cli db OPERATION --help shows the options of an operation.\n"));
-    } else if (op.isEmpty()) {
+    } else if (op.isEmpty() || op.startsWith(QLatin1Char('-'))) {
         return invalid(QStringLiteral("db: expected list, check, backup or convert"));
     } else {
         return invalid(QStringLiteral("db: unknown operation '%1': list, check, backup or convert").arg(op));

@@ -30,7 +30,11 @@ int runReconcile(const ReconcileOptions &o)
     Session session;
     if (!session.open(o.scan.wan, o.scan.interface))
         return ExitFailure;
-    const std::vector<TerminalTexts> rows = sortedById(session.scan(o.scan));
+    const ScanResult scan = session.scan(o.scan);
+    reportLosses(scan);
+    if (const int failed = scanOutcome(scan, o.scan))
+        return failed;
+    const std::vector<TerminalTexts> rows = sortedById(scan);
     std::vector<TerminalIdentity> scanned;
     for (const TerminalTexts &r : rows)
         scanned.push_back(identityOfListRow(r));
@@ -52,14 +56,14 @@ int runReconcile(const ReconcileOptions &o)
             for (const QStringList &line : cells)
                 csv.addRow(line);
             out = csv.bytes();
-        } else if (!cells.empty()) {
+        } else {
             out = textTable(differenceHeader(), cells);
+            if (cells.empty())
+                out += "no differences: the database and the network agree\n";
         }
     }
-    if (!writeOut(out)) {
-        printError(QStringLiteral("cannot write the output"));
-        return ExitFailure;
-    }
+    if (!writeOut(out))
+        return ExitFailure; // said by finishOutput()
     printNote(QStringLiteral("%1 in the database, %2 answering, %3 differences")
                   .arg(database.size())
                   .arg(scanned.size())

@@ -8,7 +8,7 @@ Command parseReconcile(const QStringList &rest)
     SubParser sp(QStringLiteral("reconcile"),
         QStringLiteral("Scans and compares the answers with the database's Terminal table (paired by MAC, else by "
                        "IP): exit 0 when they agree, 4 when they differ."));
-    sp.parser.addOptions({ wanOption(), interfaceOption(), waitOption(), formatOption() });
+    sp.parser.addOptions({ wanOption(), interfaceOption(), waitOption(), formatOption(), allowLossOption() });
     sp.parser.addPositionalArgument(QStringLiteral("DB"), QStringLiteral("the server's database file"));
     if (const std::optional<Command> early = sp.start(rest))
         return *early;

@@ -5,6 +5,10 @@
 #include "core/commands/commandpackets.h"
 #include "core/discovery/numbering.h"
 
+#include "core/export/json.h"
+
+#include <QJsonArray>
+#include <QJsonObject>
 #include <QSet>
 
 namespace quenzal::cli {
@@ -35,6 +39,11 @@ int runRenumber(const RenumberOptions &o)
     if (!session.open(o.scan.wan, o.scan.interface))
         return ExitFailure;
     const ScanResult scanned = session.scan(o.scan);
+    reportLosses(scanned);
+    // A plan made without every terminal could hand out an ID that a
+    // terminal the scan missed already has.
+    if (const int failed = scanOutcome(scanned, o.scan))
+        return failed;
     // The list as the window shows it once replies stop: sorted by the ID
     // text, replies in arrival order among equal IDs.
     std::vector<TerminalTexts> rows = inArrivalOrder(scanned);
@@ -43,6 +52,7 @@ int runRenumber(const RenumberOptions &o)
     std::vector<QByteArray> packets;
     std::vector<QHostAddress> to;
     std::vector<QStringList> plan;
+    QJsonArray planJson;
     SingleTerminalPacket &packet = session.packet();
     QStringList header;
     if (!o.mac) {
@@ -54,6 +64,8 @@ int runRenumber(const RenumberOptions &o)
             to.push_back(parseAddressText(c.address));
             plan.push_back({ idText(c.oldId), QStringLiteral("-> %1").arg(idText(c.newId)), c.mac,
                 destination(o.scan.wan, c.address) });
+            planJson.append(QJsonObject { { QStringLiteral("old_id"), c.oldId }, { QStringLiteral("new_id"), c.newId },
+                { QStringLiteral("mac"), c.mac }, { QStringLiteral("destination"), plan.back().at(3) } });
         }
     } else {
         header = QStringList { QStringLiteral("ID"), QStringLiteral("OLD MAC"), QStringLiteral("NEW MAC"),
@@ -64,9 +76,12 @@ int runRenumber(const RenumberOptions &o)
             to.push_back(parseAddressText(r.address));
             plan.push_back(
                 { idText(r.id), r.oldMac, QStringLiteral("-> %1").arg(r.newMac), destination(o.scan.wan, r.address) });
+            planJson.append(QJsonObject { { QStringLiteral("id"), r.id }, { QStringLiteral("old_mac"), r.oldMac },
+                { QStringLiteral("new_mac"), r.newMac }, { QStringLiteral("destination"), plan.back().at(3) } });
         }
     }
-    writeOut(textTable(header, plan));
+    if (!writeOut(o.scan.format == Format::Json ? jsonArrayBytes(planJson) : textTable(header, plan)))
+        return ExitFailure; // said by finishOutput()
     printNote(QStringLiteral("%1 terminals, %2 %3")
                   .arg(rows.size())
                   .arg(plan.size())
@@ -75,14 +90,25 @@ int runRenumber(const RenumberOptions &o)
         return ExitOk;
 
     // Back to back, as the window's pass sends them.
+    int unsent = 0;
     for (size_t i = 0; i < packets.size(); ++i) {
-        const bool sent
-            = o.scan.wan ? (!to[i].isNull() && session.sendWan(packets[i], to[i])) : session.sendLan(packets[i]);
-        if (!sent)
-            printError(QStringLiteral("packet %1 could not be sent").arg(i + 1));
+        QString why = QStringLiteral("no address");
+        const bool sent = o.scan.wan ? (!to[i].isNull() && session.sendWan(packets[i], to[i], &why))
+                                     : session.sendLan(packets[i], &why);
+        if (!sent) {
+            ++unsent;
+            printError(QStringLiteral("packet %1 could not be sent: %2").arg(i + 1).arg(why));
+        }
     }
 
     const ScanResult after = session.scan(o.scan);
+    reportLosses(after);
+    if (unsent) {
+        printError(QStringLiteral("%1 of %2 packets could not be sent").arg(unsent).arg(packets.size()));
+        return ExitFailure;
+    }
+    if (const int failed = scanOutcome(after, o.scan))
+        return failed;
     const std::vector<TerminalTexts> now = inArrivalOrder(after);
     const int column = o.mac ? ColMac : ColId;
     const int distinct = distinctCount(now, column);

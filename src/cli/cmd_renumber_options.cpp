@@ -15,7 +15,9 @@ Command parseRenumber(const QStringList &rest)
     const QCommandLineOption mac(
         QStringLiteral("mac"), QStringLiteral("repair shared MACs (factory reset of each repaired terminal)"));
     const QCommandLineOption dryRun(QStringLiteral("dry-run"), QStringLiteral("print the plan, send nothing else"));
-    sp.parser.addOptions({ start, mac, dryRun, wanOption(), interfaceOption(), waitOption() });
+    const QCommandLineOption format(QStringLiteral("format"), QStringLiteral("the plan as table (default) or json"),
+        QStringLiteral("FORMAT"), QStringLiteral("table"));
+    sp.parser.addOptions({ start, mac, dryRun, wanOption(), interfaceOption(), waitOption(), format, allowLossOption() });
     if (const std::optional<Command> early = sp.start(rest))
         return *early;
     QString error;
@@ -34,6 +36,9 @@ Command parseRenumber(const QStringList &rest)
     o.dryRun = sp.parser.isSet(dryRun);
     if (!readScan(sp.parser, &o.scan, &error, false))
         return invalid(QStringLiteral("renumber: ") + error);
+    const QString planFormat = sp.parser.value(format);
+    if (!parseFormat(planFormat, &o.scan.format) || o.scan.format == Format::Csv)
+        return invalid(QStringLiteral("renumber: bad --format '%1': table or json").arg(planFormat));
     return c;
 }
 

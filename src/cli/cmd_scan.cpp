@@ -43,12 +43,9 @@ int runScan(const ScanOptions &options)
     if (!session.open(options.wan, options.interface))
         return ExitFailure;
     const ScanResult result = session.scan(options);
-    if (result.dropped)
-        printError(QStringLiteral("%1 replies were lost: the receive queue was full").arg(result.dropped));
-    if (!writeOut(formatTerminals(sortedById(result), options.format))) {
-        printError(QStringLiteral("cannot write the output"));
-        return ExitFailure;
-    }
+    reportLosses(result);
+    if (!writeOut(formatTerminals(sortedById(result), options.format)))
+        return ExitFailure; // said by finishOutput()
     if (qEnvironmentVariableIsSet("QUENZAL_CLI_TIMING"))
         printNote(
             QStringLiteral("timing: %1 records, %2 replies, %3 ms from the end of the wait to the output written; "
@@ -58,7 +55,7 @@ int runScan(const ScanOptions &options)
                 .arg(session.clockMs() - result.waitEndedMs)
                 .arg(session.transport().status().lanReceiveBuffer)
                 .arg(session.transport().status().readerThread ? QStringLiteral("yes") : QStringLiteral("no")));
-    return ExitOk;
+    return scanOutcome(result, options);
 }
 
 } // namespace quenzal::cli

@@ -7,7 +7,7 @@ Command parseScan(const QStringList &rest)
 {
     SubParser sp(QStringLiteral("scan"),
         QStringLiteral("Queries the terminals and prints one record per terminal, sorted by ID."));
-    sp.parser.addOptions({ wanOption(), interfaceOption(), waitOption(), formatOption() });
+    sp.parser.addOptions({ wanOption(), interfaceOption(), waitOption(), formatOption(), allowLossOption() });
     if (const std::optional<Command> early = sp.start(rest))
         return *early;
     QString error;

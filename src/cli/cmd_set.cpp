@@ -17,7 +17,8 @@ constexpr int AttemptMs = VerifyAttemptMs; // three queries within three seconds
 bool lookUp(Session &session, const QHostAddress &to, TerminalTexts *found)
 {
     for (int attempt = 0; attempt < Attempts; ++attempt) {
-        session.sendWan(composeWanQuery(session.packet()), to);
+        if (!session.sendWan(composeWanQuery(session.packet()), to))
+            return false;
         const bool answered = session.collect(AttemptMs, [&](const QByteArray &data, const QHostAddress &from) {
             if (from.toIPv4Address() != to.toIPv4Address())
                 return false;
@@ -45,7 +46,10 @@ int runSet(const SetOptions &o)
     if (!o.byId) {
         TerminalTexts reply;
         if (!lookUp(session, o.address, &reply)) {
-            printError(QStringLiteral("no terminal answered at %1; nothing sent").arg(o.address.toString()));
+            if (session.sendFailures())
+                printError(QStringLiteral("the query could not be sent %1; nothing sent").arg(session.lastSendError()));
+            else
+                printError(QStringLiteral("no terminal answered at %1; nothing sent").arg(o.address.toString()));
             return ExitFailure;
         }
         targetId = reply[ColId];
@@ -53,9 +57,10 @@ int runSet(const SetOptions &o)
     }
 
     const QByteArray bytes = composeTerminalCommand(session.packet(), o.command, o.commandFields, targetId, true);
-    const bool sent = o.byId ? session.sendLan(bytes) : session.sendWan(bytes, o.address);
+    QString why;
+    const bool sent = o.byId ? session.sendLan(bytes, &why) : session.sendWan(bytes, o.address, &why);
     if (!sent) {
-        printError(QStringLiteral("the command could not be sent"));
+        printError(QStringLiteral("the command could not be sent: %1").arg(why));
         return ExitFailure;
     }
     const QString target
@@ -74,7 +79,13 @@ int runSet(const SetOptions &o)
     const QHostAddress queried = verify.address;
     Verifier verifier;
     verifier.setTimerType(Qt::PreciseTimer); // a precise second, as `collect` waits
-    if (session.verify(verifier, verify)) {
+    const int failedBefore = session.sendFailures();
+    const bool confirmed = session.verify(verifier, verify);
+    if (session.sendFailures() > failedBefore) {
+        printError(QStringLiteral("a verifying query could not be sent %1").arg(session.lastSendError()));
+        return ExitFailure;
+    }
+    if (confirmed) {
         writeOut(QStringLiteral("verified %1 %2 on %3\n").arg(o.fieldName, o.expected, target).toUtf8());
         return ExitOk;
     }

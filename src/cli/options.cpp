@@ -56,12 +56,54 @@ bool parseInt(const QString &text, int min, int max, int *out)
     return true;
 }
 
+QString exitCodesHelp(const QString &subcommand)
+{
+    // What each subcommand's exit codes mean for it; docs/cli.md has the same.
+    const QString scanFailure = QStringLiteral(
+        "  1  failure: a socket that cannot be bound, a query that cannot be sent, replies lost (unless\n"
+        "     --allow-loss), output that cannot be written\n");
+    const QString usage = QStringLiteral("  2  bad usage; nothing was sent or written\n");
+    const QString fileFailure = QStringLiteral("  1  failure: a file that cannot be read or written\n");
+    QString codes;
+    if (subcommand == QLatin1String("scan"))
+        codes = QStringLiteral("  0  success, also when nobody answers\n") + scanFailure + usage;
+    else if (subcommand == QLatin1String("set"))
+        codes = QStringLiteral("  0  the terminal shows the new value (with --no-verify: the command was sent)\n"
+                               "  1  failure: a socket that cannot be bound, a datagram that cannot be sent, no\n"
+                               "     terminal at the --ip address\n")
+            + usage + QStringLiteral("  3  not verified: no reply showed the new value\n");
+    else if (subcommand == QLatin1String("renumber"))
+        codes = QStringLiteral("  0  every ID (MAC) distinct after the rescan; with --dry-run: the plan was printed\n")
+            + scanFailure + usage + QStringLiteral("  3  IDs (MACs) still shared after the rescan\n");
+    else if (subcommand == QLatin1String("reconcile"))
+        codes = QStringLiteral("  0  the database and the network agree\n"
+                               "  1  failure: the database cannot be read, a socket that cannot be bound, a query\n"
+                               "     that cannot be sent, replies lost (unless --allow-loss), output that cannot\n"
+                               "     be written\n")
+            + usage + QStringLiteral("  4  differences found\n");
+    else if (subcommand == QLatin1String("diff"))
+        codes = QStringLiteral("  0  the scans hold the same records\n") + fileFailure + usage
+            + QStringLiteral("  4  differences found\n");
+    else if (subcommand == QLatin1String("db check"))
+        codes = QStringLiteral("  0  sound\n") + fileFailure + usage
+            + QStringLiteral("  4  not sound: damaged, unreadable Terminal table or shared ID, IP or MAC\n");
+    else
+        codes = QStringLiteral("  0  success\n") + fileFailure + usage;
+    return QStringLiteral("Exit codes:\n") + codes;
+}
+
 const QCommandLineOption &wanOption()
 {
     static const QCommandLineOption o(QStringLiteral("wan"),
         QStringLiteral("WAN scan of an address range, e.g. 10.0.1.1-10.0.1.200 (6-byte query to each address, 5 ms "
                        "apart); without it one LAN query to 239.0.0.2"),
         QStringLiteral("FROM-TO"));
+    return o;
+}
+const QCommandLineOption &allowLossOption()
+{
+    static const QCommandLineOption o(QStringLiteral("allow-loss"),
+        QStringLiteral("replies lost because a receive buffer was full do not fail the run (they are still reported)"));
     return o;
 }
 const QCommandLineOption &interfaceOption()
@@ -116,6 +158,7 @@ bool readScan(const QCommandLineParser &p, ScanOptions *scan, QString *error, bo
         return false;
     }
     scan->waitMs = int(std::lround(seconds * 1000));
+    scan->allowLoss = p.isSet(allowLossOption());
     if (withFormat && !parseFormat(p.value(formatOption()), &scan->format)) {
         *error = QStringLiteral("bad --format '%1': table, csv or json").arg(p.value(formatOption()));
         return false;

@@ -24,6 +24,10 @@ Command help(const QString &text);
 bool parseFormat(const QString &text, Format *format);
 bool parseInt(const QString &text, int min, int max, int *out);
 
+// The "Exit codes:" lines of a subcommand's help ("db list" and so on for
+// the database operations).
+QString exitCodesHelp(const QString &subcommand);
+
 // The parser of one subcommand; "--help" is added to every one.
 struct SubParser
 {
@@ -39,7 +43,7 @@ struct SubParser
     }
 
     // The parser's help with the subcommand in its usage line (the parser
-    // itself names the program by its path).
+    // itself names the program by its path), and its exit codes.
     QString helpText() const
     {
         QString text = parser.helpText();
@@ -47,7 +51,7 @@ struct SubParser
         const qsizetype eol = text.indexOf(QLatin1Char('\n'));
         if (text.startsWith(QLatin1String("Usage: ")) && options > 0 && options < eol)
             text.replace(7, options - 7, Program + QLatin1Char(' ') + name);
-        return text;
+        return text + QLatin1Char('\n') + exitCodesHelp(name);
     }
 
     // The Command to return at once: the usage error, or the help when
@@ -78,6 +82,7 @@ struct SubParser
 };
 
 const QCommandLineOption &wanOption();
+const QCommandLineOption &allowLossOption();
 const QCommandLineOption &interfaceOption();
 const QCommandLineOption &waitOption();
 const QCommandLineOption &formatOption();

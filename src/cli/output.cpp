@@ -2,11 +2,16 @@
 
 #include "cli/cliargs.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace quenzal::cli {
 
 namespace {
+
+// The reason of the first write to stdout that failed; empty while none did.
+QString g_outputError;
 
 int displayWidth(const QString &text)
 {
@@ -41,9 +46,23 @@ void printNote(const QString &text)
 
 bool writeOut(const QByteArray &bytes)
 {
-    if (!bytes.isEmpty() && std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) != size_t(bytes.size()))
-        return false;
-    return std::fflush(stdout) == 0;
+    errno = 0;
+    const bool ok
+        = (bytes.isEmpty() || std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) == size_t(bytes.size()))
+        && std::fflush(stdout) == 0;
+    if (!ok && g_outputError.isEmpty())
+        g_outputError = errno ? QString::fromLocal8Bit(std::strerror(errno)) : QStringLiteral("write error");
+    return ok;
+}
+
+int finishOutput(int code)
+{
+    if (g_outputError.isEmpty() && std::fflush(stdout) != 0)
+        g_outputError = errno ? QString::fromLocal8Bit(std::strerror(errno)) : QStringLiteral("write error");
+    if (g_outputError.isEmpty())
+        return code;
+    printError(QStringLiteral("cannot write the output: %1").arg(g_outputError));
+    return ExitFailure;
 }
 
 QByteArray textTable(const QStringList &header, const std::vector<QStringList> &rows)

@@ -36,6 +36,11 @@ bool Session::open(bool wan, const QNetworkInterface &iface)
         printError(QStringLiteral("cannot bind UDP port %1: %2").arg(LanPort).arg(st.lanError));
         return false;
     }
+    // Bound beside another socket: the system shares the replies out.
+    if (st.lanPortShared || st.wanPortShared)
+        printError(QStringLiteral("UDP port %1 is already bound by another program (another copy of this tool?): "
+                                  "some replies may go to it")
+                .arg(st.lanPortShared ? LanPort : WanPort));
     if (!wan && !st.joined) {
         printError(
             QStringLiteral("cannot join the multicast group %1: %2").arg(QLatin1String(MulticastGroup), st.joinError));
@@ -44,16 +49,33 @@ bool Session::open(bool wan, const QNetworkInterface &iface)
     return true;
 }
 
-bool Session::sendLan(const QByteArray &bytes)
+bool Session::noteSend(bool ok, const QString &why)
 {
-    return m_transport.send(
-               UdpTransport::Lan, bytes.constData(), bytes.size(), QHostAddress(QLatin1String(MulticastGroup)), LanPort)
-        == bytes.size();
+    if (!ok) {
+        ++m_sendFailures;
+        m_lastSendError = why;
+    }
+    return ok;
 }
 
-bool Session::sendWan(const QByteArray &bytes, const QHostAddress &to)
+bool Session::sendLan(const QByteArray &bytes, QString *error)
 {
-    return m_transport.send(UdpTransport::Wan, bytes.constData(), bytes.size(), to, WanPort) == bytes.size();
+    QString why;
+    const bool ok = m_transport.send(UdpTransport::Lan, bytes.constData(), bytes.size(),
+                        QHostAddress(QLatin1String(MulticastGroup)), LanPort, &why)
+        == bytes.size();
+    if (error)
+        *error = why;
+    return noteSend(ok, QStringLiteral("to %1:%2: %3").arg(QLatin1String(MulticastGroup)).arg(LanPort).arg(why));
+}
+
+bool Session::sendWan(const QByteArray &bytes, const QHostAddress &to, QString *error)
+{
+    QString why;
+    const bool ok = m_transport.send(UdpTransport::Wan, bytes.constData(), bytes.size(), to, WanPort, &why) == bytes.size();
+    if (error)
+        *error = why;
+    return noteSend(ok, QStringLiteral("to %1:%2: %3").arg(to.toString()).arg(WanPort).arg(why));
 }
 
 bool Session::collect(int ms, const std::function<bool(const QByteArray &, const QHostAddress &)> &reply)
@@ -124,39 +146,42 @@ ScanResult Session::scan(const ScanOptions &options)
     ScanResult result;
     const UdpTransport::Socket mode = options.wan ? UdpTransport::Wan : UdpTransport::Lan;
     const bool progress = stderrIsTerminal();
-    QHash<QPair<quint32, QString>, size_t> index; // (sender, MAC) -> record
 
     // The pace, the end of the sending, the replies counted and the quiet
     // wait are the window's (ScanRun); the wait here is --wait milliseconds
-    // after the last datagram.
+    // after the last reply of this scan.
     ScanRun run;
     run.setStepTimerType(Qt::PreciseTimer);
     run.setQuietMs(options.waitMs);
 
+    // Whatever arrived before this scan's first query (late answers to an
+    // earlier scan of the run) is no answer to it.
+    m_transport.discardWaiting();
+    const quint64 droppedBefore = m_transport.dropped();
+    const quint64 systemDroppedBefore = m_transport.systemDropped();
+
     const bool trace = qEnvironmentVariableIsSet("QUENZAL_CLI_TRACE");
+    // Every reply is a record, as every reply is a row of the window's list:
+    // two terminals that share a MAC (and so often an address) both show.
     auto take = [&] {
         std::deque<UdpTransport::Datagram> batch;
         m_transport.take(batch, INT_MAX);
+        int counted = 0;
         for (UdpTransport::Datagram &d : batch) {
             if (d.source != mode || !isStatusReply(d.data))
                 continue;
-            run.countReplies(1);
+            ++counted;
             StatusRow row = decodeStatusReply(d.data);
-            const QPair<quint32, QString> key(d.sender.toIPv4Address(), row.texts[ColMac]);
-            auto it = index.find(key);
-            if (it == index.end()) {
-                index.insert(key, result.records.size());
-                result.records.push_back(ScanRecord { std::move(row.texts), d.sender });
-            } else {
-                result.records[*it].texts = std::move(row.texts); // a later reply replaces an earlier one
-            }
+            result.records.push_back(ScanRecord { std::move(row.texts), d.sender });
         }
+        run.countReplies(counted);
         if (trace && !batch.empty())
             std::fprintf(stderr, "trace %lld ms: took %d, queued %d\n", static_cast<long long>(m_clock.elapsed()),
                 int(batch.size()), m_transport.queued());
-        return !batch.empty();
+        return counted > 0;
     };
 
+    const int failuresBefore = m_sendFailures;
     QEventLoop loop;
     QObject context;
     QObject::connect(&run, &ScanRun::quiet, &loop, &QEventLoop::quit);
@@ -203,12 +228,38 @@ ScanResult Session::scan(const ScanOptions &options)
     result.waitEndedMs = m_clock.elapsed();
     while (take()) { }
     result.replies = run.replies();
-    result.dropped = m_transport.dropped();
+    result.dropped = m_transport.dropped() - droppedBefore;
+    result.systemDropped = m_transport.systemDropped() - systemDroppedBefore;
+    result.sendFailures = m_sendFailures - failuresBefore;
+    if (result.sendFailures)
+        result.sendError = m_lastSendError;
     if (progress) {
         std::fprintf(stderr, "\r%-70s\r", "");
         std::fflush(stderr);
     }
     return result;
+}
+
+bool reportLosses(const ScanResult &result)
+{
+    if (result.dropped)
+        printError(QStringLiteral("%1 replies were lost: the receive queue was full").arg(result.dropped));
+    if (result.systemDropped)
+        printError(QStringLiteral("%1 replies were lost: the system's receive buffer was full").arg(result.systemDropped));
+    return result.dropped || result.systemDropped;
+}
+
+int scanOutcome(const ScanResult &result, const ScanOptions &options)
+{
+    if (result.sendFailures) {
+        printError(QStringLiteral("%1 queries could not be sent (%2)").arg(result.sendFailures).arg(result.sendError));
+        return ExitFailure;
+    }
+    if ((result.dropped || result.systemDropped) && !options.allowLoss) {
+        printError(QStringLiteral("the scan lost replies; --allow-loss accepts that"));
+        return ExitFailure;
+    }
+    return ExitOk;
 }
 
 std::vector<TerminalTexts> inArrivalOrder(const ScanResult &result)

@@ -24,9 +24,12 @@ struct ScanRecord
 
 struct ScanResult
 {
-    std::vector<ScanRecord> records; // one per sender and MAC, in order of first arrival
-    int replies = 0; // status replies read, repeats included
-    quint64 dropped = 0; // replies the receive queue lost
+    std::vector<ScanRecord> records; // one per reply to this scan's queries, in order of arrival
+    int replies = 0; // status replies of this scan
+    quint64 dropped = 0; // replies the tool's receive queue lost during the scan
+    quint64 systemDropped = 0; // datagrams the system's receive buffer lost during the scan
+    int sendFailures = 0; // queries that did not leave
+    QString sendError; // why the first of them did not
     qint64 waitEndedMs = 0; // run clock when the quiet wait ended
 };
 
@@ -43,9 +46,10 @@ public:
     // the range 5 ms apart; then replies until `waitMs` pass with none.
     ScanResult scan(const ScanOptions &options);
 
-    // Sends bytes by the mode's socket: LAN to the group, WAN to `to`.
-    bool sendLan(const QByteArray &bytes);
-    bool sendWan(const QByteArray &bytes, const QHostAddress &to);
+    // Sends bytes by the mode's socket: LAN to the group, WAN to `to`. False,
+    // with the reason in *error, when the datagram did not leave.
+    bool sendLan(const QByteArray &bytes, QString *error = nullptr);
+    bool sendWan(const QByteArray &bytes, const QHostAddress &to, QString *error = nullptr);
 
     // Runs the event loop for up to `ms`, handing every status reply that
     // arrives on the mode's socket to `reply`; stops early when it returns
@@ -58,6 +62,11 @@ public:
     // True when a reply showed the value.
     bool verify(Verifier &verifier, const VerifyTarget &target);
 
+    // Datagrams that did not leave since the session opened, and why the
+    // last of them did not.
+    int sendFailures() const { return m_sendFailures; }
+    const QString &lastSendError() const { return m_lastSendError; }
+
     SingleTerminalPacket &packet() { return m_packet; }
     UdpTransport &transport() { return m_transport; }
     qint64 clockMs() const { return m_clock.elapsed(); }
@@ -67,13 +76,24 @@ private:
     SingleTerminalPacket m_packet;
     bool m_wan = false;
     QElapsedTimer m_clock;
+    int m_sendFailures = 0;
+    QString m_lastSendError;
+
+    bool noteSend(bool ok, const QString &why);
 };
+
+// The lines on stderr for the replies a scan lost; false when it lost none.
+bool reportLosses(const ScanResult &result);
+
+// What a scan's problems make of the run: 1 (with the reason on stderr)
+// when a query did not leave, or when replies were lost and the options do
+// not allow it; 0 otherwise. Losses are said by reportLosses().
+int scanOutcome(const ScanResult &result, const ScanOptions &options);
 
 // Records sorted by ID (numerically; equal IDs by IP text, then MAC text).
 std::vector<TerminalTexts> sortedById(const ScanResult &result);
 // Records in arrival order, as the list holds them before its first sort.
 std::vector<TerminalTexts> inArrivalOrder(const ScanResult &result);
 
-// True when stderr is a terminal (progress is shown only then).
 
 } // namespace quenzal::cli

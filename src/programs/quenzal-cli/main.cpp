@@ -8,25 +8,20 @@
 
 using namespace quenzal::cli;
 
-int main(int argc, char *argv[])
+namespace {
+
+int run(const Command &c)
 {
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("quenzal-cli"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(QUENZAL_VERSION));
-
-    // Stderr carries the tool's messages; the core's traces only on request.
-    if (qEnvironmentVariableIsEmpty("QT_LOGGING_RULES"))
-        QLoggingCategory::setFilterRules(QStringLiteral("quenzal.*.debug=false"));
-
-    const Command c = parseCommandLine(QCoreApplication::arguments());
     switch (c.kind) {
     case Command::Invalid:
         printError(c.error);
         return ExitUsage;
     case Command::Help:
-        return writeOut(c.text.toUtf8()) ? ExitOk : ExitFailure;
+        writeOut(c.text.toUtf8());
+        return ExitOk;
     case Command::Version:
-        return writeOut(QByteArrayLiteral("quenzal-cli " QUENZAL_VERSION "\n")) ? ExitOk : ExitFailure;
+        writeOut(QByteArrayLiteral("quenzal-cli " QUENZAL_VERSION "\n"));
+        return ExitOk;
     case Command::Scan:
         return runScan(c.scan);
     case Command::Set:
@@ -41,4 +36,20 @@ int main(int argc, char *argv[])
         return runDiff(c.diff);
     }
     return ExitUsage;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("quenzal-cli"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(QUENZAL_VERSION));
+
+    // Stderr carries the tool's messages; the core's traces only on request.
+    if (qEnvironmentVariableIsEmpty("QT_LOGGING_RULES"))
+        QLoggingCategory::setFilterRules(QStringLiteral("quenzal.*.debug=false"));
+
+    const Command c = parseCommandLine(QCoreApplication::arguments());
+    return finishOutput(run(c));
 }
