@@ -30,11 +30,15 @@ struct Run
     QByteArray err;
 };
 
-inline Run runCli(const QStringList &args, const QString &workDir = QString(), int timeoutMs = 30000)
+// `stdoutFile`: where stdout goes instead of r.out (e.g. /dev/full).
+inline Run runCli(const QStringList &args, const QString &workDir = QString(), int timeoutMs = 30000,
+    const QString &stdoutFile = QString())
 {
     QProcess p;
     if (!workDir.isEmpty())
         p.setWorkingDirectory(workDir);
+    if (!stdoutFile.isEmpty())
+        p.setStandardOutputFile(stdoutFile);
     p.start(QStringLiteral(QUENZAL_CLI), args);
     Run r;
     if (!p.waitForStarted(5000))

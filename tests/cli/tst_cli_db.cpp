@@ -154,6 +154,81 @@ private Q_SLOTS:
         QVERIFY2(r.exit == 1, why(r));
         QVERIFY(!QFile::exists(work + s("/x.db")));
     }
+
+    // The output contract: output that cannot be written fails the run with
+    // the reason; db options may come before the operation; every help lists
+    // its exit codes.
+    void outputThatCannotBeWritten_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::newRow("version") << sl({ "--version" });
+        QTest::newRow("help") << sl({ "--help" });
+        QTest::newRow("scan help") << sl({ "scan", "--help" });
+        QTest::newRow("db list") << sl({ "db", "list", "SOUND" });
+        QTest::newRow("db list json") << sl({ "db", "list", "SOUND", "--format", "json" });
+        QTest::newRow("db check") << sl({ "db", "check", "SOUND" });
+    }
+
+    void outputThatCannotBeWritten()
+    {
+        QFETCH(QStringList, args);
+        args.replaceInStrings(s("SOUND"), m_sound);
+        const Run r = runCli(args, QString(), 30000, s("/dev/full"));
+        QVERIFY2(r.exit == 1 && r.err.contains("cannot write the output: "), why(r));
+    }
+
+    void dbOptionsBeforeTheOperation_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::newRow("format first") << sl({ "db", "--format", "json", "list", "SOUND" });
+        QTest::newRow("format=") << sl({ "db", "--format=json", "list", "SOUND" });
+        QTest::newRow("path first") << sl({ "db", "SOUND", "list", "--format", "json" }); // no: the path is no operation
+    }
+
+    void dbOptionsBeforeTheOperation()
+    {
+        QFETCH(QStringList, args);
+        args.replaceInStrings(s("SOUND"), m_sound);
+        const Run expected = runCli({ s("db"), s("list"), m_sound, s("--format"), s("json") });
+        const Run r = runCli(args);
+        if (args.at(1) == m_sound) {
+            QVERIFY2(r.exit == 2, why(r));
+            return;
+        }
+        QVERIFY2(r.exit == 0, why(r));
+        QCOMPARE(r.out, expected.out);
+    }
+
+    void helpListsExitCodes_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QStringList>("codes");
+        QTest::newRow("scan") << sl({ "scan", "--help" }) << sl({ "  0  ", "  1  ", "  2  " });
+        QTest::newRow("set") << sl({ "set", "--help" }) << sl({ "  0  ", "  1  ", "  2  ", "  3  " });
+        QTest::newRow("renumber") << sl({ "renumber", "--help" }) << sl({ "  0  ", "  1  ", "  2  ", "  3  " });
+        QTest::newRow("reconcile") << sl({ "reconcile", "--help" }) << sl({ "  0  ", "  1  ", "  2  ", "  4  " });
+        QTest::newRow("diff") << sl({ "diff", "--help" }) << sl({ "  0  ", "  1  ", "  2  ", "  4  " });
+        for (const char *op : { "list", "backup", "convert" })
+            QTest::addRow("db %s", op) << sl({ "db", op, "--help" }) << sl({ "  0  ", "  1  ", "  2  " });
+        QTest::newRow("db check") << sl({ "db", "check", "--help" }) << sl({ "  0  ", "  1  ", "  2  ", "  4  " });
+    }
+
+    void helpListsExitCodes()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QStringList, codes);
+        const Run r = runCli(args);
+        QVERIFY2(r.exit == 0, why(r));
+        const QString out = QString::fromUtf8(r.out);
+        const qsizetype at = out.indexOf(QStringLiteral("\nExit codes:\n"));
+        QVERIFY2(at > 0, why(r));
+        QStringList got;
+        for (const QString &line : out.mid(at).split(QLatin1Char('\n'))) {
+            if (line.size() > 5 && line.at(2).isDigit())
+                got << line.left(5);
+        }
+        QCOMPARE(got, codes);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestCliDb)

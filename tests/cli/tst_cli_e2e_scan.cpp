@@ -10,9 +10,12 @@
 #include "core/discovery/terminalexport.h"
 #include "dbfixtures.h"
 
+#include "cli/session.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QUdpSocket>
 
 using namespace quenzal;
 using namespace clitest;
@@ -208,9 +211,108 @@ private Q_SLOTS:
                 terminal(5, "198.018.001.040", "02:00:00:00:00:05", "e") }));
         r = runCli({ s("reconcile"), agree, s("--wait"), s("0.5"), s("--format"), format });
         QVERIFY2(r.exit == 0, why(r));
+        if (format == QLatin1String("table")) // the header, and a line saying so
+            QVERIFY2(r.out.startsWith("KIND") && r.out.contains("\nno differences"), why(r));
+        else
+            QCOMPARE(QJsonDocument::fromJson(r.out).array().size(), 0);
 
         r = runCli({ s("reconcile"), path("missing.db"), s("--wait"), s("0.5") });
         QVERIFY2(r.exit == 1, why(r));
+    }
+
+    // Two clones (same MAC and address, other IDs) are two records, as they
+    // are two rows of the window's list, with the shared MAC and IP marked;
+    // the MAC repair plans for them.
+    void clonesStayVisible_data()
+    {
+        QTest::addColumn<QString>("format");
+        for (const char *f : { "table", "csv", "json" })
+            QTest::newRow(f) << s(f);
+    }
+
+    void clonesStayVisible()
+    {
+        QFETCH(QString, format);
+        QVERIFY(startSim("mask = 255.255.0.0\n"
+                         "[terminal]\nid = 7\nip = 198.18.1.40\nmac = 02:00:00:00:00:AA\n"
+                         "[terminal]\nid = 8\nip = 198.18.1.40\nmac = 02:00:00:00:00:AA\n"
+                         "[terminal]\nid = 9\nip = 198.18.1.41\nmac = 02:00:00:00:00:09\n",
+            "clones"));
+        Run r = runCli({ s("scan"), s("--wait"), s("0.5"), s("--format"), format });
+        QVERIFY2(r.exit == 0, why(r));
+        if (format == QLatin1String("json")) {
+            const JsonImport in = terminalsFromJson(r.out);
+            QVERIFY2(in.ok, qPrintable(in.error));
+            QCOMPARE(int(in.rows.size()), 3);
+            QCOMPARE(idsOf(r.out), (QStringList { s("007"), s("008"), s("009") }));
+            for (int i : { 0, 1 })
+                QVERIFY(in.rows[size_t(i)].sharedMac && in.rows[size_t(i)].sharedIp && !in.rows[size_t(i)].sharedId);
+            QVERIFY(!in.rows[2].sharedMac);
+        } else {
+            const QList<QByteArray> lines = r.out.trimmed().split('\n');
+            QCOMPARE(lines.size(), 4); // header and three records
+            QCOMPARE(r.out.count("02:00:00:00:00:AA"), 2);
+            if (format == QLatin1String("table")) {
+                QVERIFY2(lines[1].startsWith("007") && lines[1].endsWith("ip,mac"), lines[1].constData());
+                QVERIFY2(lines[2].startsWith("008") && lines[2].endsWith("ip,mac"), lines[2].constData());
+            }
+        }
+
+        // The repair plans a factory reset for one of the clones.
+        for (const char *planFormat : { "table", "json" }) {
+            r = runCli({ s("renumber"), s("--mac"), s("--dry-run"), s("--wait"), s("0.5"), s("--format"),
+                s(planFormat) });
+            QVERIFY2(r.exit == 0, why(r));
+            QVERIFY2(r.err.contains("1 factory resets planned"), why(r));
+            if (QByteArray(planFormat) == "json") {
+                const QJsonArray plan = QJsonDocument::fromJson(r.out).array();
+                QCOMPARE(plan.size(), 1);
+                QCOMPARE(plan.at(0).toObject().value(s("old_mac")).toString(), s("02:00:00:00:00:AA"));
+                QCOMPARE(plan.at(0).toObject().value(s("id")).toInt(), 7); // the repair resets the first of them
+            } else {
+                QCOMPARE(r.out.trimmed().split('\n').size(), 2);
+            }
+        }
+        QVERIFY(m_sim.logLines("applied").isEmpty());
+    }
+
+    // Output that cannot be written is a failure, said on stderr.
+    void outputThatCannotBeWritten()
+    {
+        QVERIFY(startSim(ScanFleet, "full"));
+        const Run r = runCli({ s("scan"), s("--wait"), s("0.3") }, QString(), 30000, s("/dev/full"));
+        QVERIFY2(r.exit == 1 && r.err.contains("cannot write the output"), why(r));
+    }
+
+    // Another socket on our port is said; the scan still runs.
+    void sharedPortIsSaid()
+    {
+        QUdpSocket other;
+        QVERIFY(other.bind(QHostAddress::AnyIPv4, LanPort, QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint));
+        const Run r = runCli({ s("scan"), s("--wait"), s("0.2") });
+        QVERIFY2(r.exit == 0 && r.err.contains("UDP port 12682 is already bound by another program"), why(r));
+        other.close();
+        const Run alone = runCli({ s("scan"), s("--wait"), s("0.2") });
+        QVERIFY2(alone.exit == 0 && !alone.err.contains("already bound"), why(alone));
+    }
+
+    // Replies that arrived before a scan's query are no answers to it.
+    void staleRepliesAreNoAnswers()
+    {
+        cli::Session session;
+        QVERIFY(session.open(false, QNetworkInterface()));
+        QUdpSocket late;
+        QByteArray reply(102, '\0');
+        reply[0] = char(0xAA);
+        reply[1] = char(0xFD);
+        reply[4] = 42;
+        QCOMPARE(late.writeDatagram(reply, QHostAddress::LocalHost, LanPort), qint64(102));
+        QTRY_COMPARE_WITH_TIMEOUT(session.transport().queued(), 1, 5000);
+        cli::ScanOptions options;
+        options.waitMs = 300;
+        const cli::ScanResult result = session.scan(options); // nobody answers this one
+        QCOMPARE(int(result.records.size()), 0);
+        QCOMPARE(result.replies, 0);
     }
 
     void diff()
