@@ -43,13 +43,25 @@ TerminalTable passTable(const ToolForKX &window, QTreeWidget *tree)
 // Writes a pass's cell changes back to the rows they came from, in the order
 // the pass made them, and sorts the list as the pass left the table. The
 // pass leaves the texts of `column` distinct, so the list's own stable sort
-// puts its rows in the table's order.
+// puts its rows in the table's order. While the changes go in, the list does
+// not sort itself: with sorting on it would move every edited row at once,
+// a walk over the list per change, only to be sorted again at the end.
 void applyPass(ToolForKX &window, QTreeWidget *tree, const std::vector<QTreeWidgetItem *> &items,
     const TerminalTable &table, int column)
 {
+    QHeaderView *header = tree->header();
+    const bool sorting = tree->isSortingEnabled();
+    const bool indicatorShown = header->isSortIndicatorShown();
+    const bool clickable = header->sectionsClickable();
+    if (sorting)
+        tree->setSortingEnabled(false);
     for (const TerminalTable::CellChange &c : table.changes())
         window.setTerminalListCellText(items[size_t(c.origin)], c.column, c.text);
+    if (sorting)
+        tree->setSortingEnabled(true); // sorts by the indicator, set again just below
     tree->sortItems(column, Qt::AscendingOrder);
+    header->setSortIndicatorShown(indicatorShown);
+    header->setSectionsClickable(clickable);
 }
 
 void logIdChange(int oldId, int newId, const QString &mac)
