@@ -180,8 +180,7 @@ UdpTransport::UdpTransport(QObject *parent)
 // Runs f on the endpoint's thread and waits for its result. The hand-over
 // goes through a std::promise rather than a blocking queued call, so the
 // result is published by a lock that thread checkers can see.
-template<typename F>
-auto UdpTransport::onEndpoint(F &&f) const
+template <typename F> auto UdpTransport::onEndpoint(F &&f) const
 {
     using R = decltype(f());
     if (!m_thread || m_endpoint->thread() == QThread::currentThread())
@@ -253,7 +252,29 @@ qint64 UdpTransport::send(Socket socket, const char *data, qint64 size, const QH
 {
     if (!m_endpoint || size <= 0)
         return -1;
+    if (m_holding) {
+        m_held.push_back({ socket, QByteArray(data, size), to, port });
+        return size;
+    }
     return onEndpoint([&] { return m_endpoint->send(socket, data, size, to, port); });
+}
+
+void UdpTransport::holdSends()
+{
+    m_holding = true;
+}
+
+void UdpTransport::releaseSends()
+{
+    m_holding = false;
+    if (m_held.empty() || !m_endpoint)
+        return;
+    onEndpoint([&] {
+        for (const HeldSend &h : m_held)
+            m_endpoint->send(h.socket, h.data.constData(), h.data.size(), h.to, h.port);
+        return 0;
+    });
+    m_held.clear();
 }
 
 bool UdpTransport::setMulticastInterface(const QNetworkInterface &iface, QString *error)

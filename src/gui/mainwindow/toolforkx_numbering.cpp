@@ -78,6 +78,29 @@ void sendToRow(ToolForKX &window, const SingleTerminalPacket &packet, const QStr
         const_cast<char *>(reinterpret_cast<const char *>(packet.data())), SingleTerminalPacket::Size, address.data());
 }
 
+// Holds the transport's sends for the length of a pass: the packets leave
+// in the same order, in one hand-over to the reader thread.
+class HeldSends
+{
+public:
+    explicit HeldSends(UdpTransport *transport)
+        : m_transport(transport)
+    {
+        if (m_transport)
+            m_transport->holdSends();
+    }
+    ~HeldSends()
+    {
+        if (m_transport)
+            m_transport->releaseSends();
+    }
+    HeldSends(const HeldSends &) = delete;
+    HeldSends &operator=(const HeldSends &) = delete;
+
+private:
+    UdpTransport *m_transport;
+};
+
 } // namespace
 
 void ToolForKX::SetDefalutID(int oldId, int newId, const QString &mac)
@@ -94,6 +117,7 @@ void ToolForKX::SoltSetAutoId()
         return;
     const std::vector<QTreeWidgetItem *> items = listItems(ui->treeWidget);
     TerminalTable table = passTable(*this, ui->treeWidget);
+    const HeldSends held(m_transport);
     assignSharedIds(table, fieldNumber(ui->lineEdit_ChangStatId->text()), [this](const IdChange &change) {
         if (!isWanMode()) {
             SetDefalutID(change.oldId, change.newId, change.mac);
@@ -117,6 +141,7 @@ void ToolForKX::SoltSetAutoMac()
     ui->treeWidget->sortItems(ColMac, Qt::AscendingOrder);
     const std::vector<QTreeWidgetItem *> items = listItems(ui->treeWidget);
     TerminalTable table = passTable(*this, ui->treeWidget);
+    const HeldSends held(m_transport);
     repairSharedMacs(table, [this](const MacRepair &repair) {
         if (!isWanMode()) {
             SendResetById(repair.id);
