@@ -88,3 +88,16 @@ M.update({
 "文件不存在: ": "No such file: ",
 "数据库中已没有该行": "The row is no longer in the database",
 })
+M.update({
+"自动编号：%1 个数据包未能发送（%2），这些终端的编号未改": "Automatic IDs: %1 packets could not be sent (%2); those terminals keep their IDs",
+"MAC 修复：%1 个数据包未能发送（%2），这些终端的 MAC 未改": "MAC repair: %1 packets could not be sent (%2); those terminals keep their MACs",
+"发送失败：发往 %1:%2 的数据包未能发出（%3）": "Send failed: the packet to %1:%2 did not leave (%3)",
+"端口 %1 已被其他程序占用（可能是另一个本工具），部分回复可能被它收走": "Port %1 is also bound by another program (another copy of this tool?); it may take some replies",
+"系统选择": "System's choice",
+"组播经由系统选择的接口": "Multicast by the system's choice of interface",
+"%1（%2）": "%1 (%2)",
+"系统选择的接口（无路由）": "the system's choice of interface (no route)",
+"系统选择的接口 %1（%2）": "the system's choice of interface, %1 (%2)",
+"负载过高：已丢弃 %1 个终端回复（系统接收缓冲区 %2 个，接收队列 %3 个）": "Overload: %1 terminal replies dropped (%2 by the system's receive buffer, %3 by the receive queue)",
+"；查询经由 %1": "; the query left by %1",
+})

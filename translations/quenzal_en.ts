@@ -1014,5 +1014,49 @@
         <source>未确认：期望 %1，终端显示 %2</source>
         <translation>Not verified: expected %1, the terminal shows %2</translation>
     </message>
+    <message>
+        <source>端口 %1 已被其他程序占用（可能是另一个本工具），部分回复可能被它收走</source>
+        <translation>Port %1 is also bound by another program (another copy of this tool?); it may take some replies</translation>
+    </message>
+    <message>
+        <source>系统选择</source>
+        <translation>System's choice</translation>
+    </message>
+    <message>
+        <source>组播经由系统选择的接口</source>
+        <translation>Multicast by the system's choice of interface</translation>
+    </message>
+    <message>
+        <source>%1（%2）</source>
+        <translation>%1 (%2)</translation>
+    </message>
+    <message>
+        <source>系统选择的接口（无路由）</source>
+        <translation>the system's choice of interface (no route)</translation>
+    </message>
+    <message>
+        <source>系统选择的接口 %1（%2）</source>
+        <translation>the system's choice of interface, %1 (%2)</translation>
+    </message>
+    <message>
+        <source>负载过高：已丢弃 %1 个终端回复（系统接收缓冲区 %2 个，接收队列 %3 个）</source>
+        <translation>Overload: %1 terminal replies dropped (%2 by the system's receive buffer, %3 by the receive queue)</translation>
+    </message>
+    <message>
+        <source>发送失败：发往 %1:%2 的数据包未能发出（%3）</source>
+        <translation>Send failed: the packet to %1:%2 did not leave (%3)</translation>
+    </message>
+    <message>
+        <source>；查询经由 %1</source>
+        <translation>; the query left by %1</translation>
+    </message>
+    <message>
+        <source>自动编号：%1 个数据包未能发送（%2），这些终端的编号未改</source>
+        <translation>Automatic IDs: %1 packets could not be sent (%2); those terminals keep their IDs</translation>
+    </message>
+    <message>
+        <source>MAC 修复：%1 个数据包未能发送（%2），这些终端的 MAC 未改</source>
+        <translation>MAC repair: %1 packets could not be sent (%2); those terminals keep their MACs</translation>
+    </message>
 </context>
 </TS>

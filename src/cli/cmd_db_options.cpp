@@ -33,7 +33,8 @@ Command parseDb(const QStringList &args)
     // --help (or no operation) is the operations' overview.
     QStringList rest = args;
     const int at = operationIndex(args);
-    if (at > 0 && !args.mid(0, at).contains(QStringLiteral("--help")) && !args.mid(0, at).contains(QStringLiteral("-h")))
+    if (at > 0 && !args.mid(0, at).contains(QStringLiteral("--help"))
+        && !args.mid(0, at).contains(QStringLiteral("-h")))
         rest.move(at, 0);
     const QString op = rest.value(0);
     Command c;

@@ -17,7 +17,8 @@ Command parseRenumber(const QStringList &rest)
     const QCommandLineOption dryRun(QStringLiteral("dry-run"), QStringLiteral("print the plan, send nothing else"));
     const QCommandLineOption format(QStringLiteral("format"), QStringLiteral("the plan as table (default) or json"),
         QStringLiteral("FORMAT"), QStringLiteral("table"));
-    sp.parser.addOptions({ start, mac, dryRun, wanOption(), interfaceOption(), waitOption(), format, allowLossOption() });
+    sp.parser.addOptions(
+        { start, mac, dryRun, wanOption(), interfaceOption(), waitOption(), format, allowLossOption() });
     if (const std::optional<Command> early = sp.start(rest))
         return *early;
     QString error;

@@ -40,7 +40,7 @@ bool Session::open(bool wan, const QNetworkInterface &iface)
     if (st.lanPortShared || st.wanPortShared)
         printError(QStringLiteral("UDP port %1 is already bound by another program (another copy of this tool?): "
                                   "some replies may go to it")
-                .arg(st.lanPortShared ? LanPort : WanPort));
+                       .arg(st.lanPortShared ? LanPort : WanPort));
     if (!wan && !st.joined) {
         printError(
             QStringLiteral("cannot join the multicast group %1: %2").arg(QLatin1String(MulticastGroup), st.joinError));
@@ -72,7 +72,8 @@ bool Session::sendLan(const QByteArray &bytes, QString *error)
 bool Session::sendWan(const QByteArray &bytes, const QHostAddress &to, QString *error)
 {
     QString why;
-    const bool ok = m_transport.send(UdpTransport::Wan, bytes.constData(), bytes.size(), to, WanPort, &why) == bytes.size();
+    const bool ok
+        = m_transport.send(UdpTransport::Wan, bytes.constData(), bytes.size(), to, WanPort, &why) == bytes.size();
     if (error)
         *error = why;
     return noteSend(ok, QStringLiteral("to %1:%2: %3").arg(to.toString()).arg(WanPort).arg(why));
@@ -245,7 +246,8 @@ bool reportLosses(const ScanResult &result)
     if (result.dropped)
         printError(QStringLiteral("%1 replies were lost: the receive queue was full").arg(result.dropped));
     if (result.systemDropped)
-        printError(QStringLiteral("%1 replies were lost: the system's receive buffer was full").arg(result.systemDropped));
+        printError(
+            QStringLiteral("%1 replies were lost: the system's receive buffer was full").arg(result.systemDropped));
     return result.dropped || result.systemDropped;
 }
 

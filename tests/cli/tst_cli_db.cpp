@@ -182,7 +182,8 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("args");
         QTest::newRow("format first") << sl({ "db", "--format", "json", "list", "SOUND" });
         QTest::newRow("format=") << sl({ "db", "--format=json", "list", "SOUND" });
-        QTest::newRow("path first") << sl({ "db", "SOUND", "list", "--format", "json" }); // no: the path is no operation
+        QTest::newRow("path first") << sl(
+            { "db", "SOUND", "list", "--format", "json" }); // no: the path is no operation
     }
 
     void dbOptionsBeforeTheOperation()

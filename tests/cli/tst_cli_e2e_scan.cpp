@@ -260,8 +260,8 @@ private Q_SLOTS:
 
         // The repair plans a factory reset for one of the clones.
         for (const char *planFormat : { "table", "json" }) {
-            r = runCli({ s("renumber"), s("--mac"), s("--dry-run"), s("--wait"), s("0.5"), s("--format"),
-                s(planFormat) });
+            r = runCli(
+                { s("renumber"), s("--mac"), s("--dry-run"), s("--wait"), s("0.5"), s("--format"), s(planFormat) });
             QVERIFY2(r.exit == 0, why(r));
             QVERIFY2(r.err.contains("1 factory resets planned"), why(r));
             if (QByteArray(planFormat) == "json") {

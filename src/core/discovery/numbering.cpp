@@ -1,25 +1,10 @@
 #include "core/discovery/numbering.h"
 
-#include "core/discovery/logging.h"
 #include "core/transport/packets.h"
 
 #include <algorithm>
 
 namespace quenzal {
-
-namespace {
-
-// Numerically highest ID of the list. Column 0 sorts as text, so once IDs
-// have four digits the last row is no longer the highest ("1000" < "999").
-int highestId(const TerminalTable &rows)
-{
-    int highest = 0;
-    for (int r = 0; r < rows.count(); ++r)
-        highest = qMax(highest, fieldNumber(rows.text(r, ColId)));
-    return highest;
-}
-
-} // namespace
 
 Mac nextMac(const Mac &mac)
 {
@@ -28,74 +13,6 @@ Mac nextMac(const Mac &mac)
     next[5] = quint8(w % 255);
     next[4] = quint8(mac[4] + w / 255);
     return next;
-}
-
-void assignSharedIds(TerminalTable &rows, int startNumber, const std::function<void(const IdChange &)> &send)
-{
-    int running = startNumber;
-    // Sorting after every examined row is only needed when a cell changed
-    // since the last sort: the sort is stable, so a sorted list stays as it is.
-    bool sorted = false;
-    for (int i = 0; i < rows.count(); ++i) {
-        const QString id = rows.text(i, ColId);
-        const QString mac = rows.text(i, ColMac);
-        const int found = rows.countExact(ColId, id);
-        qCDebug(lcDiscovery) << "Find=" << i << "ID=" << id << "Mac=" << mac;
-        if (found > 1) {
-            int newId;
-            if (startNumber > 0) {
-                newId = running;
-            } else if (!sorted) {
-                // The list is still in the order the user left it: one above
-                // the ID of the row shown last.
-                newId = fieldNumber(rows.text(rows.count() - 1, ColId)) + 1;
-            } else {
-                newId = highestId(rows) + 1;
-            }
-            const QString newText = idText(newId);
-            send(IdChange { fieldNumber(id), fieldNumber(newText), mac, rows.text(i, ColIp), i });
-            if (startNumber > 0)
-                ++running;
-            rows.setText(i, ColId, newText);
-            i = 0;
-            sorted = false;
-        }
-        if (!sorted) {
-            rows.sortBy(ColId);
-            sorted = true;
-        }
-    }
-    rows.sortBy(ColId);
-}
-
-void repairSharedMacs(TerminalTable &rows, const std::function<void(const MacRepair &)> &reset)
-{
-    const int last = rows.count() - 1;
-    rows.sortBy(ColMac);
-    bool sorted = true;
-    for (int i = 0; i < rows.count(); ++i) {
-        const QString mac = rows.text(i, ColMac);
-        const int found = rows.countExact(ColMac, mac);
-        qCDebug(lcDiscovery) << "Find[" << i << "]";
-        if (found > 1) {
-            // One step above the highest MAC. Past the wrap of the fifth byte,
-            // or after an unreadable highest MAC, that step can land on a MAC
-            // the list already holds, and taking it would renumber the same
-            // rows for ever: step on to the next free one instead.
-            Mac next = nextMac(parseMacText(rows.text(last, ColMac)));
-            for (int step = 0; step < 255 * 256 && rows.countExact(ColMac, formatMac(next)) > 0; ++step)
-                next = nextMac(next);
-            const QString newMac = formatMac(next);
-            reset(MacRepair { fieldNumber(rows.text(i, ColId)), mac, newMac, rows.text(i, ColIp), i });
-            rows.setText(i, ColMac, newMac);
-            i = 0;
-            sorted = false;
-        }
-        if (!sorted) {
-            rows.sortBy(ColMac);
-            sorted = true;
-        }
-    }
 }
 
 TerminalTable::TerminalTable(std::vector<TerminalTexts> rows)

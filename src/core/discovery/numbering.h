@@ -5,11 +5,13 @@
 // Both passes work on the list as it stands when the button is pressed and
 // run to their end in one go: examine a row, renumber it when its ID (MAC)
 // is shared, then sort the list and, after a renumbering, start again from
-// position 1. They run on a TerminalTable: the window fills one from its
-// list in on-screen order and writes the table's cell changes back, the
-// command-line tool and the preview fill one from their rows, so all three
-// plan the same packets. What goes to the terminals is handed to a
-// callback; the passes themselves never send.
+// position 1. Taken literally that is a sort of the list per renumbering, and
+// a site where every terminal has the same ID needs one renumbering per
+// row; the passes reach the same packets and the same list by keeping the
+// rows in order and moving only the renumbered one (numberingpass.cpp). They run on a TerminalTable: the window fills
+// one from its list in on-screen order and writes the table's cell changes back, the command-line tool and the preview
+// fill one from their rows, so all three plan the same packets. What goes to the terminals is handed to a callback; the
+// passes themselves never send.
 #include "core/transport/statusreply.h"
 
 #include <QHash>
@@ -87,6 +89,7 @@ public:
     const std::vector<CellChange> &changes() const { return m_changes; }
 
 private:
+    friend class SharedTextPass; // numberingpass.cpp
     QHash<QString, int> &counts(int column) const;
     void settle(int row);
 

@@ -1,5 +1,7 @@
 #include "core/transport/localaddress.h"
 
+#include <QUdpSocket>
+
 #include <QNetworkInterface>
 
 #include <algorithm>
@@ -18,7 +20,7 @@ QList<LocalInterfaceAddress> localIPv4Interfaces()
 {
     QList<QNetworkInterface> interfaces = QNetworkInterface::allInterfaces();
     std::stable_sort(interfaces.begin(), interfaces.end(),
-                     [](const QNetworkInterface &a, const QNetworkInterface &b) { return a.index() < b.index(); });
+        [](const QNetworkInterface &a, const QNetworkInterface &b) { return a.index() < b.index(); });
     QList<LocalInterfaceAddress> result;
     for (const QNetworkInterface &iface : interfaces) {
         const auto flags = iface.flags();
@@ -46,6 +48,22 @@ int interfaceChoiceIndex(const QList<LocalInterfaceAddress> &entries, const QStr
             return i;
     }
     return -1;
+}
+
+LocalInterfaceAddress systemRouteTo(const QHostAddress &to)
+{
+    // Connecting a UDP socket only looks the route up and fixes the source
+    // address; no datagram leaves.
+    QUdpSocket probe;
+    probe.connectToHost(to, 9);
+    if (!probe.waitForConnected(100))
+        return {};
+    const QHostAddress source = probe.localAddress();
+    for (const LocalInterfaceAddress &entry : localIPv4Interfaces()) {
+        if (entry.address == source)
+            return entry;
+    }
+    return LocalInterfaceAddress { QString(), source };
 }
 
 int thirdOctet(const QString &dotted)

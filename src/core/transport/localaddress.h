@@ -25,6 +25,10 @@ QString interfaceChoiceText(const LocalInterfaceAddress &entry);
 // the last entry when `name` is empty, or -1 when no entry has that name.
 int interfaceChoiceIndex(const QList<LocalInterfaceAddress> &entries, const QString &name);
 
+// The interface and address the system picks to send to `to` (a route
+// lookup: nothing is sent); an empty name when there is no route.
+LocalInterfaceAddress systemRouteTo(const QHostAddress &to);
+
 // Third octet of a dotted IPv4 text, or -1 when the text is no such address.
 int thirdOctet(const QString &dotted);
 

@@ -114,6 +114,9 @@ public:
         }
         if (iface.isValid())
             lan->setMulticastInterface(iface);
+        else if (m_chosenInterface)
+            lan->setMulticastInterface(QNetworkInterface()); // back to the system's choice
+        m_chosenInterface = iface.isValid();
         const bool ok = iface.isValid() ? lan->joinMulticastGroup(m_group, iface) : lan->joinMulticastGroup(m_group);
         if (!ok) {
             qCWarning(lcTransport) << "LAN socket: join of" << m_group.toString() << "on"
@@ -128,8 +131,8 @@ public:
         return true;
     }
 
-    qint64 send(UdpTransport::Socket which, const char *data, qint64 size, const QHostAddress &to, quint16 port,
-        QString *error)
+    qint64 send(
+        UdpTransport::Socket which, const char *data, qint64 size, const QHostAddress &to, quint16 port, QString *error)
     {
         QUdpSocket *socket = m_sockets[which];
         if (!socket || socket->state() != QAbstractSocket::BoundState) {
@@ -214,6 +217,7 @@ private:
     QHostAddress m_group;
     QNetworkInterface m_joinedOn;
     bool m_joined = false;
+    bool m_chosenInterface = false; // multicast leaves by a named interface
 };
 
 UdpTransport::UdpTransport(QObject *parent)
@@ -224,8 +228,7 @@ UdpTransport::UdpTransport(QObject *parent)
 // Runs f on the endpoint's thread and waits for its result. The hand-over
 // goes through a std::promise rather than a blocking queued call, so the
 // result is published by a lock that thread checkers can see.
-template<typename F>
-auto UdpTransport::onEndpoint(F &&f) const
+template <typename F> auto UdpTransport::onEndpoint(F &&f) const
 {
     using R = decltype(f());
     if (!m_thread || m_endpoint->thread() == QThread::currentThread())
@@ -306,7 +309,12 @@ qint64 UdpTransport::send(
         why = QStringLiteral("the sockets are not open");
     else if (size <= 0)
         why = QStringLiteral("nothing to send");
-    else
+    else if (m_holding && to.isNull())
+        why = QStringLiteral("no destination address");
+    else if (m_holding) {
+        m_held.push_back({ socket, QByteArray(data, size), to, port });
+        written = size;
+    } else
         written = onEndpoint([&] { return m_endpoint->send(socket, data, size, to, port, &why); });
     if (error)
         *error = written < 0 ? why : QString();
@@ -336,6 +344,32 @@ int UdpTransport::discardWaiting()
     m_queue.clear();
     m_ignored = 0;
     return n;
+}
+
+void UdpTransport::holdSends()
+{
+    m_holding = true;
+}
+
+std::vector<QString> UdpTransport::releaseSends()
+{
+    m_holding = false;
+    std::vector<QString> errors(m_held.size());
+    if (m_held.empty() || !m_endpoint) {
+        for (QString &e : errors)
+            e = QStringLiteral("the sockets are not open");
+        m_held.clear();
+        return errors;
+    }
+    onEndpoint([&] {
+        for (size_t i = 0; i < m_held.size(); ++i) {
+            const HeldSend &h = m_held[i];
+            m_endpoint->send(h.socket, h.data.constData(), h.data.size(), h.to, h.port, &errors[i]);
+        }
+        return 0;
+    });
+    m_held.clear();
+    return errors;
 }
 
 bool UdpTransport::setMulticastInterface(const QNetworkInterface &iface, QString *error)

@@ -32,6 +32,7 @@
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 class QThread;
 
@@ -110,6 +111,16 @@ public:
     qint64 send(Socket socket, const char *data, qint64 size, const QHostAddress &to, quint16 port,
         QString *error = nullptr);
 
+    // Between holdSends() and releaseSends() (on the owner's thread) send()
+    // keeps its datagrams, returning their size, and releaseSends() writes
+    // them all, in call order, in one hand-over to the reader thread. A pass
+    // that sends thousands of packets back to back would otherwise wait for
+    // the reader thread once per packet. releaseSends() returns, per held
+    // datagram in order, why it did not leave (empty when it did).
+    void holdSends();
+    std::vector<QString> releaseSends();
+    int heldSends() const { return int(m_held.size()); }
+
     // Leaves the group, joins it again on `iface` and sends multicast out of
     // it. Returns false, with the reason in *error, when the join fails.
     bool setMulticastInterface(const QNetworkInterface &iface, QString *error = nullptr);
@@ -148,13 +159,22 @@ private:
     friend class TransportEndpoint;
     // Called by the endpoint, on whatever thread reads the sockets.
     void enqueue(std::deque<Datagram> &batch, int ignored);
-    template<typename F>
-    auto onEndpoint(F &&f) const;
+    template <typename F> auto onEndpoint(F &&f) const;
 
     Status m_status;
     std::unique_ptr<QThread> m_thread;
     TransportEndpoint *m_endpoint = nullptr; // lives on m_thread, or on ours
     int m_maxQueued = 0;
+
+    struct HeldSend
+    {
+        Socket socket;
+        QByteArray data;
+        QHostAddress to;
+        quint16 port;
+    };
+    bool m_holding = false;
+    std::vector<HeldSend> m_held; // the owner's thread only
 
     mutable std::mutex m_mutex;
     std::deque<Datagram> m_queue;

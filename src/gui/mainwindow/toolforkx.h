@@ -168,6 +168,13 @@ private:
     void refreshInterfaces();
     void useLocalAddress(const QString &text);
     void showStatus(const QString &text);
+    // The status bar's line for the replies lost so far, in the tool's queue
+    // and in the system's receive buffers.
+    void showDrops();
+    // The interface a LAN query leaves by, as the status bar names it.
+    QString queryInterfaceText() const;
+    // The status bar's line for a datagram that did not leave.
+    void showSendFailure(const QHostAddress &to, quint16 port, const QString &why);
     void reportTransportStatus();
     void applyFilter(QTreeWidgetItem *item) const;
     void scanFinished(bool stopped);
@@ -182,6 +189,7 @@ private:
 
     // transport
     quenzal::UdpTransport *m_transport = nullptr;
+    quint64 m_systemDropsShown = 0; // the system's drops the status bar has told of
     QHostAddress m_lanDestination;
     QHostAddress m_wanDestination;
     quenzal::SingleTerminalPacket m_one;

@@ -63,17 +63,23 @@ void ToolForKX::setupScan()
     connect(m_scan, &ScanRun::quiet, this, [this](bool stopped) {
         // The end of a scan, once its replies have stopped: what the list holds.
         const SharedCounts c = countShared(terminalListRows());
-        showStatus((stopped ? tr("扫描已停止：%1 台终端，编号重复 %2，IP 重复 %3，MAC 重复 %4")
-                            : tr("扫描结束：%1 台终端，编号重复 %2，IP 重复 %3，MAC 重复 %4"))
-                       .arg(c.rows)
-                       .arg(c.sharedId)
-                       .arg(c.sharedIp)
-                       .arg(c.sharedMac));
+        QString text = (stopped ? tr("扫描已停止：%1 台终端，编号重复 %2，IP 重复 %3，MAC 重复 %4")
+                                : tr("扫描结束：%1 台终端，编号重复 %2，IP 重复 %3，MAC 重复 %4"))
+                           .arg(c.rows)
+                           .arg(c.sharedId)
+                           .arg(c.sharedIp)
+                           .arg(c.sharedMac);
+        // Nobody answered the LAN query: say where it went out.
+        if (c.rows == 0 && !isWanMode())
+            text += tr("；查询经由 %1").arg(queryInterfaceText());
+        showStatus(text);
     });
 }
 
 void ToolForKX::SoltSetScan()
 {
+    // What arrived before this scan's query is no answer to it.
+    m_transport->discardWaiting();
     ui->treeWidget->clear();
     if (!isWanMode()) {
         m_scan->startLan();

@@ -73,11 +73,10 @@ void ToolForKX::setupFieldTools()
 {
     // Interface choice: the entry of the address the fields show.
     refreshInterfaces();
+    // The system's choice (entry 0) unless an interface was named at start.
     const QList<LocalInterfaceAddress> entries = localIPv4Interfaces();
-    int start = interfaceChoiceIndex(entries, m_startInterface);
-    if (start < 0)
-        start = int(entries.size()) - 1;
-    ui->comboBox_Interface->setCurrentIndex(start);
+    const int named = m_startInterface.isEmpty() ? -1 : interfaceChoiceIndex(entries, m_startInterface);
+    ui->comboBox_Interface->setCurrentIndex(named + 1);
     ui->comboBox_Interface->installEventFilter(new RefreshOnOpen(this, [this] { refreshInterfaces(); }));
     connect(ui->comboBox_Interface, &QComboBox::activated, this, &ToolForKX::SlotInterfaceChosen);
 
@@ -94,6 +93,12 @@ void ToolForKX::setupFieldTools()
     ui->lineEdit_Filter->setFixedWidth(ui->lineEdit_Filter->fontMetrics().horizontalAdvance(QLatin1Char('M')) * 18);
     ui->lineEdit_Filter->setMaximumHeight(ui->lineEdit_Filter->fontMetrics().height() + 6);
     ui->menubar->setCornerWidget(corner, Qt::TopRightCorner);
+    // The window opens at the form's width (1131 pixels) in every language
+    // and font: the filter gives up the width the menu bar would otherwise
+    // need beyond it.
+    const int excess = ui->menubar->minimumSizeHint().width() - width();
+    if (excess > 0)
+        ui->lineEdit_Filter->setFixedWidth(qMax(ui->lineEdit_Filter->width() - excess, 60));
 
     connect(ui->but_StopScan, &QAbstractButton::clicked, this, &ToolForKX::SlotStopScan);
     connect(ui->lineEdit_Filter, &QLineEdit::textChanged, this, &ToolForKX::SlotFilterChanged);

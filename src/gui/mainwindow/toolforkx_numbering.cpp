@@ -43,13 +43,31 @@ TerminalTable passTable(const ToolForKX &window, QTreeWidget *tree)
 // Writes a pass's cell changes back to the rows they came from, in the order
 // the pass made them, and sorts the list as the pass left the table. The
 // pass leaves the texts of `column` distinct, so the list's own stable sort
-// puts its rows in the table's order.
+// puts its rows in the table's order. While the changes go in, the list does
+// not sort itself: with sorting on it would move every edited row at once,
+// a walk over the list per change, only to be sorted again at the end.
 void applyPass(ToolForKX &window, QTreeWidget *tree, const std::vector<QTreeWidgetItem *> &items,
-    const TerminalTable &table, int column)
+    const TerminalTable &table, int column, const std::vector<bool> &left)
 {
-    for (const TerminalTable::CellChange &c : table.changes())
-        window.setTerminalListCellText(items[size_t(c.origin)], c.column, c.text);
+    QHeaderView *header = tree->header();
+    const bool sorting = tree->isSortingEnabled();
+    const bool indicatorShown = header->isSortIndicatorShown();
+    const bool clickable = header->sectionsClickable();
+    if (sorting)
+        tree->setSortingEnabled(false);
+    // One cell change per packet, in the same order: a row whose packet did
+    // not leave keeps what it showed.
+    const std::vector<TerminalTable::CellChange> &changes = table.changes();
+    for (size_t i = 0; i < changes.size(); ++i) {
+        if (changes.size() == left.size() && !left[i])
+            continue;
+        window.setTerminalListCellText(items[size_t(changes[i].origin)], changes[i].column, changes[i].text);
+    }
+    if (sorting)
+        tree->setSortingEnabled(true); // sorts by the indicator, set again just below
     tree->sortItems(column, Qt::AscendingOrder);
+    header->setSortIndicatorShown(indicatorShown);
+    header->setSectionsClickable(clickable);
 }
 
 void logIdChange(int oldId, int newId, const QString &mac)
@@ -65,6 +83,57 @@ void sendToRow(ToolForKX &window, const SingleTerminalPacket &packet, const QStr
     window.WanPacketSend(
         const_cast<char *>(reinterpret_cast<const char *>(packet.data())), SingleTerminalPacket::Size, address.data());
 }
+
+// Holds the transport's sends for the length of a pass: the packets leave
+// in the same order, in one hand-over to the reader thread. Each packet of
+// the pass is noted; finish() says which of them left and tells the status
+// bar about those that did not.
+class HeldSends
+{
+public:
+    explicit HeldSends(UdpTransport *transport)
+        : m_transport(transport)
+    {
+        if (m_transport)
+            m_transport->holdSends();
+    }
+    ~HeldSends() { finish(); }
+    HeldSends(const HeldSends &) = delete;
+    HeldSends &operator=(const HeldSends &) = delete;
+
+    // Around each packet of the pass.
+    void before() { m_mark = m_transport ? m_transport->heldSends() : 0; }
+    void after() { m_packets.push_back(m_transport && m_transport->heldSends() > m_mark ? m_mark : -1); }
+
+    // Per packet, in order: true when it left. `failed` gets the count and
+    // the reason of the last failure.
+    std::vector<bool> finish(int *failed = nullptr, QString *why = nullptr)
+    {
+        std::vector<bool> left(m_packets.size(), false);
+        if (!m_transport)
+            return left;
+        const std::vector<QString> errors = m_transport->releaseSends();
+        m_transport = nullptr;
+        int failures = 0;
+        for (size_t i = 0; i < m_packets.size(); ++i) {
+            const int at = m_packets[i];
+            left[i] = at >= 0 && size_t(at) < errors.size() && errors[size_t(at)].isEmpty();
+            if (!left[i]) {
+                ++failures;
+                if (why)
+                    *why = at >= 0 && size_t(at) < errors.size() ? errors[size_t(at)] : QString();
+            }
+        }
+        if (failed)
+            *failed = failures;
+        return left;
+    }
+
+private:
+    UdpTransport *m_transport;
+    int m_mark = 0;
+    std::vector<int> m_packets; // index among the held datagrams, -1: none held
+};
 
 } // namespace
 
@@ -82,17 +151,25 @@ void ToolForKX::SoltSetAutoId()
         return;
     const std::vector<QTreeWidgetItem *> items = listItems(ui->treeWidget);
     TerminalTable table = passTable(*this, ui->treeWidget);
-    assignSharedIds(table, fieldNumber(ui->lineEdit_ChangStatId->text()), [this](const IdChange &change) {
+    HeldSends held(m_transport);
+    assignSharedIds(table, fieldNumber(ui->lineEdit_ChangStatId->text()), [this, &held](const IdChange &change) {
+        held.before();
         if (!isWanMode()) {
             SetDefalutID(change.oldId, change.newId, change.mac);
-            return;
+        } else {
+            // The packet of SetDefalutID, sent to the row instead of the selection.
+            logIdChange(change.oldId, change.newId, change.mac);
+            writeIdChange(m_one, change.oldId, change.newId, change.mac);
+            sendToRow(*this, m_one, change.address);
         }
-        // The packet of SetDefalutID, sent to the row instead of the selection.
-        logIdChange(change.oldId, change.newId, change.mac);
-        writeIdChange(m_one, change.oldId, change.newId, change.mac);
-        sendToRow(*this, m_one, change.address);
+        held.after();
     });
-    applyPass(*this, ui->treeWidget, items, table, ColId);
+    int failed = 0;
+    QString why;
+    const std::vector<bool> left = held.finish(&failed, &why);
+    applyPass(*this, ui->treeWidget, items, table, ColId, left);
+    if (failed)
+        showStatus(tr("自动编号：%1 个数据包未能发送（%2），这些终端的编号未改").arg(failed).arg(why));
     SlotFilterChanged();
 }
 
@@ -105,15 +182,23 @@ void ToolForKX::SoltSetAutoMac()
     ui->treeWidget->sortItems(ColMac, Qt::AscendingOrder);
     const std::vector<QTreeWidgetItem *> items = listItems(ui->treeWidget);
     TerminalTable table = passTable(*this, ui->treeWidget);
-    repairSharedMacs(table, [this](const MacRepair &repair) {
+    HeldSends held(m_transport);
+    repairSharedMacs(table, [this, &held](const MacRepair &repair) {
+        held.before();
         if (!isWanMode()) {
             SendResetById(repair.id);
-            return;
+        } else {
+            // The packet of SendResetById, sent to the row instead of the selection.
+            writeFactoryReset(m_one, repair.id);
+            sendToRow(*this, m_one, repair.address);
         }
-        // The packet of SendResetById, sent to the row instead of the selection.
-        writeFactoryReset(m_one, repair.id);
-        sendToRow(*this, m_one, repair.address);
+        held.after();
     });
-    applyPass(*this, ui->treeWidget, items, table, ColMac);
+    int failed = 0;
+    QString why;
+    const std::vector<bool> left = held.finish(&failed, &why);
+    applyPass(*this, ui->treeWidget, items, table, ColMac, left);
+    if (failed)
+        showStatus(tr("MAC 修复：%1 个数据包未能发送（%2），这些终端的 MAC 未改").arg(failed).arg(why));
     SlotFilterChanged();
 }

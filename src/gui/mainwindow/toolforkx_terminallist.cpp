@@ -60,6 +60,12 @@ void ToolForKX::slotSysTimer()
     if (m_sortCountdown-- == 2)
         ui->treeWidget->sortItems(0, Qt::AscendingOrder);
 
+    // Replies the system dropped because the receive buffer was full.
+    if (m_transport && m_transport->systemDropped() != m_systemDropsShown) {
+        m_systemDropsShown = m_transport->systemDropped();
+        showDrops();
+    }
+
     // The scan's quiet wait counts this tick; at its end the summary shows.
     m_scan->tick();
 }

@@ -90,9 +90,11 @@ private Q_SLOTS:
         QVERIFY(comboIndexOf(box, m_ifA) >= 0);
         QVERIFY(comboIndexOf(box, m_ifB) >= 0);
         QCOMPARE(box->itemText(comboIndexOf(box, m_ifB)), m_ifB + s(" (198.19.0.1)"));
-        // At start the entry of the address in the fields: the last one.
-        QCOMPARE(box->currentIndex(), box->count() - 1);
-        QVERIFY(box->currentText().endsWith(window.form()->lineEdit_LocalIP->text() + QLatin1Char(')')));
+        // At start the system's choice, the first entry; the fields show the
+        // address of the last one.
+        QCOMPARE(box->currentIndex(), 0);
+        QCOMPARE(box->currentText(), s("系统选择"));
+        QVERIFY(box->itemText(box->count() - 1).endsWith(window.form()->lineEdit_LocalIP->text() + QLatin1Char(')')));
     }
 
     // The list is read afresh when it opens: an address added meanwhile is
