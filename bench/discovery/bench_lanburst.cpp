@@ -89,8 +89,7 @@ Result run(int n, const QTemporaryDir &dir)
         ticker.onTick = [&](qint64 gap, qint64 now) {
             if (gap > 30000000)
                 std::fprintf(stderr, "stall %.0f ms ending at %+.0f ms from the last reply sent, %d rows\n",
-                    double(gap) / 1e6, lastSentNs ? double(now - lastSentNs) / 1e6 : 0.0,
-                    list->topLevelItemCount());
+                    double(gap) / 1e6, lastSentNs ? double(now - lastSentNs) / 1e6 : 0.0, list->topLevelItemCount());
         };
     }
     ticker.start();
@@ -150,9 +149,33 @@ Result run(int n, const QTemporaryDir &dir)
 
 } // namespace
 
+// With BENCH_TRACE set, names every event that held the GUI thread for
+// more than 30 ms: which object and event type made a stall.
+class TracingApplication : public QApplication
+{
+public:
+    using QApplication::QApplication;
+    bool notify(QObject *receiver, QEvent *event) override
+    {
+        if (!m_trace)
+            return QApplication::notify(receiver, event);
+        const int type = event->type();
+        const qint64 start = bench::monotonicNs();
+        const bool done = QApplication::notify(receiver, event);
+        const qint64 took = bench::monotonicNs() - start;
+        if (took > 30000000)
+            std::fprintf(stderr, "  event %d to %s (%s) took %.0f ms\n", type, receiver->metaObject()->className(),
+                qPrintable(receiver->objectName()), double(took) / 1e6);
+        return done;
+    }
+
+private:
+    const bool m_trace = qEnvironmentVariableIsSet("BENCH_TRACE");
+};
+
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
+    TracingApplication app(argc, argv);
     if (!testrig::inTestNetns()) {
         std::fprintf(stderr, "%s\n", testrig::notInNetnsReason());
         return 77;

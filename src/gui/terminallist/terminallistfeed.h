@@ -103,6 +103,7 @@ private:
     RememberingDelegate *m_delegate = nullptr; // owned by the list
     QTimer m_fitTimer;
     bool m_fitPending = false;
+    bool m_resortPending = false; // the list's sorting is off for a burst
     bool m_continuePosted = false;
     qint64 m_sliceMs;
     int m_chunkSize;
