@@ -16,6 +16,8 @@ namespace {
 constexpr qint64 SliceMs = 8;
 // Quiet time after the last row before the columns are fitted.
 constexpr int FitDelayMs = 40;
+// A wake this soon after a slice belongs to the same burst.
+constexpr qint64 BurstGapMs = 50;
 // Replies taken from the transport between two looks at the clock.
 constexpr int ChunkSize = 64;
 
@@ -142,6 +144,13 @@ TerminalListFeed::TerminalListFeed(QTreeWidget *list, UdpTransport *transport, s
     m_fitTimer.setSingleShot(true);
     m_fitTimer.setInterval(FitDelayMs);
     connect(&m_fitTimer, &QTimer::timeout, this, &TerminalListFeed::fitColumns);
+    m_sliceTimer.setSingleShot(true);
+    m_sliceTimer.setInterval(0);
+    connect(&m_sliceTimer, &QTimer::timeout, this, [this] {
+        m_inSliceTimer = true;
+        m_wake();
+        m_inSliceTimer = false;
+    });
 
     if (m_mode == Mode::Batched) {
         m_delegate = new RememberingDelegate(m_list);
@@ -187,12 +196,33 @@ void TerminalListFeed::colour(const std::array<std::vector<DuplicateIndex::Row>,
 
 TerminalListFeed::Taken TerminalListFeed::take(bool wanMode)
 {
-    m_continuePosted = false;
-    return m_mode == Mode::PerRow ? takePerRow(wanMode) : takeBatched(wanMode);
+    if (m_mode == Mode::PerRow) {
+        m_continuePosted = false;
+        return takePerRow(wanMode);
+    }
+    // A wake while a burst runs only arms the slice timer: slices that
+    // follow each other through posted events would keep Qt's timers (the
+    // window's tick among them) from firing until the burst has passed.
+    const bool fromTimer = m_inSliceTimer;
+    m_inSliceTimer = false;
+    if (!fromTimer && m_lastSlice.isValid() && m_lastSlice.elapsed() < BurstGapMs) {
+        continueLater();
+        return {};
+    }
+    m_sliceTimer.stop();
+    const Taken taken = takeBatched(wanMode);
+    if (taken.datagrams > 0)
+        m_lastSlice.start();
+    return taken;
 }
 
 void TerminalListFeed::continueLater()
 {
+    if (m_mode == Mode::Batched) {
+        if (!m_sliceTimer.isActive())
+            m_sliceTimer.start();
+        return;
+    }
     if (m_continuePosted)
         return;
     m_continuePosted = true;
