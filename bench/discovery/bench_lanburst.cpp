@@ -43,8 +43,22 @@ bool inIndicatorOrder(QTreeWidget *list)
     return true;
 }
 
+// Resident memory of this process in bytes (Linux).
+qint64 residentBytes()
+{
+    long pages = 0, resident = 0;
+    FILE *f = std::fopen("/proc/self/statm", "r");
+    if (!f)
+        return 0;
+    if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2)
+        resident = 0;
+    std::fclose(f);
+    return qint64(resident) * 4096;
+}
+
 struct Result
 {
+    double bytesPerRow = 0;
     int sent = 0;
     int rows = 0;
     double settledMs = -1;
@@ -82,6 +96,7 @@ Result run(int n, const QTemporaryDir &dir)
     while (wait.elapsed() < 700) // the first tick sets the receive side up
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
 
+    const qint64 idleBytes = residentBytes();
     qint64 lastSentNs = 0;
     // Stall monitor: the longest time between two 5 ms ticks.
     bench::StallMeter ticker(5);
@@ -139,6 +154,8 @@ Result run(int n, const QTemporaryDir &dir)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     ticker.stop();
     result.rows = ui->lineEdit_MachineNum->text().toInt();
+    if (result.rows > 0)
+        result.bytesPerRow = double(residentBytes() - idleBytes) / result.rows;
     if (settledNs)
         result.settledMs = double(settledNs - lastSentNs) / 1e6;
     if (sortedNs)
@@ -184,12 +201,12 @@ int main(int argc, char *argv[])
     QTemporaryDir dir;
     const bool perRow = qEnvironmentVariableIntValue("QUENZAL_LIST_PER_ROW") == 1;
     const char *mode = perRow ? "per-row" : "batched";
-    std::printf("%-11s %7s %15s %12s %14s %14s\n", "mode", "N", "rows/sent", "settled ms", "sorted-by-ID ms",
-        "longest stall ms");
+    std::printf("%-11s %7s %15s %12s %14s %14s %12s\n", "mode", "N", "rows/sent", "settled ms", "sorted-by-ID ms",
+        "longest stall ms", "bytes/row");
     for (int n : sizes) {
         const Result r = run(n, dir);
-        std::printf("%-11s %7d %7d/%-7d %12.0f %14.0f %14.0f\n", mode, n, r.rows, r.sent, r.settledMs, r.sortedByIdMs,
-            r.longestStallMs);
+        std::printf("%-11s %7d %7d/%-7d %12.0f %14.0f %14.0f %12.0f\n", mode, n, r.rows, r.sent, r.settledMs,
+            r.sortedByIdMs, r.longestStallMs, r.bytesPerRow);
         std::fflush(stdout);
     }
     return 0;
