@@ -43,8 +43,22 @@ bool inIndicatorOrder(QTreeWidget *list)
     return true;
 }
 
+// Resident memory of this process in bytes (Linux).
+qint64 residentBytes()
+{
+    long pages = 0, resident = 0;
+    FILE *f = std::fopen("/proc/self/statm", "r");
+    if (!f)
+        return 0;
+    if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2)
+        resident = 0;
+    std::fclose(f);
+    return qint64(resident) * 4096;
+}
+
 struct Result
 {
+    double bytesPerRow = 0;
     int sent = 0;
     int rows = 0;
     double settledMs = -1;
@@ -82,6 +96,7 @@ Result run(int n, const QTemporaryDir &dir)
     while (wait.elapsed() < 700) // the first tick sets the receive side up
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
 
+    const qint64 idleBytes = residentBytes();
     qint64 lastSentNs = 0;
     // Stall monitor: the longest time between two 5 ms ticks.
     bench::StallMeter ticker(5);
@@ -89,8 +104,7 @@ Result run(int n, const QTemporaryDir &dir)
         ticker.onTick = [&](qint64 gap, qint64 now) {
             if (gap > 30000000)
                 std::fprintf(stderr, "stall %.0f ms ending at %+.0f ms from the last reply sent, %d rows\n",
-                    double(gap) / 1e6, lastSentNs ? double(now - lastSentNs) / 1e6 : 0.0,
-                    list->topLevelItemCount());
+                    double(gap) / 1e6, lastSentNs ? double(now - lastSentNs) / 1e6 : 0.0, list->topLevelItemCount());
         };
     }
     ticker.start();
@@ -140,6 +154,8 @@ Result run(int n, const QTemporaryDir &dir)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     ticker.stop();
     result.rows = ui->lineEdit_MachineNum->text().toInt();
+    if (result.rows > 0)
+        result.bytesPerRow = double(residentBytes() - idleBytes) / result.rows;
     if (settledNs)
         result.settledMs = double(settledNs - lastSentNs) / 1e6;
     if (sortedNs)
@@ -150,9 +166,33 @@ Result run(int n, const QTemporaryDir &dir)
 
 } // namespace
 
+// With BENCH_TRACE set, names every event that held the GUI thread for
+// more than 30 ms: which object and event type made a stall.
+class TracingApplication : public QApplication
+{
+public:
+    using QApplication::QApplication;
+    bool notify(QObject *receiver, QEvent *event) override
+    {
+        if (!m_trace)
+            return QApplication::notify(receiver, event);
+        const int type = event->type();
+        const qint64 start = bench::monotonicNs();
+        const bool done = QApplication::notify(receiver, event);
+        const qint64 took = bench::monotonicNs() - start;
+        if (took > 30000000)
+            std::fprintf(stderr, "  event %d to %s (%s) took %.0f ms\n", type, receiver->metaObject()->className(),
+                qPrintable(receiver->objectName()), double(took) / 1e6);
+        return done;
+    }
+
+private:
+    const bool m_trace = qEnvironmentVariableIsSet("BENCH_TRACE");
+};
+
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
+    TracingApplication app(argc, argv);
     if (!testrig::inTestNetns()) {
         std::fprintf(stderr, "%s\n", testrig::notInNetnsReason());
         return 77;
@@ -161,12 +201,12 @@ int main(int argc, char *argv[])
     QTemporaryDir dir;
     const bool perRow = qEnvironmentVariableIntValue("QUENZAL_LIST_PER_ROW") == 1;
     const char *mode = perRow ? "per-row" : "batched";
-    std::printf("%-11s %7s %15s %12s %14s %14s\n", "mode", "N", "rows/sent", "settled ms", "sorted-by-ID ms",
-        "longest stall ms");
+    std::printf("%-11s %7s %15s %12s %14s %14s %12s\n", "mode", "N", "rows/sent", "settled ms", "sorted-by-ID ms",
+        "longest stall ms", "bytes/row");
     for (int n : sizes) {
         const Result r = run(n, dir);
-        std::printf("%-11s %7d %7d/%-7d %12.0f %14.0f %14.0f\n", mode, n, r.rows, r.sent, r.settledMs, r.sortedByIdMs,
-            r.longestStallMs);
+        std::printf("%-11s %7d %7d/%-7d %12.0f %14.0f %14.0f %12.0f\n", mode, n, r.rows, r.sent, r.settledMs,
+            r.sortedByIdMs, r.longestStallMs, r.bytesPerRow);
         std::fflush(stdout);
     }
     return 0;

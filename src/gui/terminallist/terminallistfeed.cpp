@@ -16,6 +16,8 @@ namespace {
 constexpr qint64 SliceMs = 8;
 // Quiet time after the last row before the columns are fitted.
 constexpr int FitDelayMs = 40;
+// A wake this soon after a slice belongs to the same burst.
+constexpr qint64 BurstGapMs = 50;
 // Replies taken from the transport between two looks at the clock.
 constexpr int ChunkSize = 64;
 
@@ -142,10 +144,21 @@ TerminalListFeed::TerminalListFeed(QTreeWidget *list, UdpTransport *transport, s
     m_fitTimer.setSingleShot(true);
     m_fitTimer.setInterval(FitDelayMs);
     connect(&m_fitTimer, &QTimer::timeout, this, &TerminalListFeed::fitColumns);
+    m_sliceTimer.setSingleShot(true);
+    m_sliceTimer.setInterval(0);
+    connect(&m_sliceTimer, &QTimer::timeout, this, [this] {
+        m_inSliceTimer = true;
+        m_wake();
+        m_inSliceTimer = false;
+    });
 
     if (m_mode == Mode::Batched) {
         m_delegate = new RememberingDelegate(m_list);
         m_list->setItemDelegate(m_delegate);
+        // Every row is one line of text in the list's font, so every row is
+        // as high as the first; without saying so, each layout and paint
+        // asks the rows above the visible ones for their heights.
+        m_list->setUniformRowHeights(true);
     }
 }
 
@@ -183,12 +196,33 @@ void TerminalListFeed::colour(const std::array<std::vector<DuplicateIndex::Row>,
 
 TerminalListFeed::Taken TerminalListFeed::take(bool wanMode)
 {
-    m_continuePosted = false;
-    return m_mode == Mode::PerRow ? takePerRow(wanMode) : takeBatched(wanMode);
+    if (m_mode == Mode::PerRow) {
+        m_continuePosted = false;
+        return takePerRow(wanMode);
+    }
+    // A wake while a burst runs only arms the slice timer: slices that
+    // follow each other through posted events would keep Qt's timers (the
+    // window's tick among them) from firing until the burst has passed.
+    const bool fromTimer = m_inSliceTimer;
+    m_inSliceTimer = false;
+    if (!fromTimer && m_lastSlice.isValid() && m_lastSlice.elapsed() < BurstGapMs) {
+        continueLater();
+        return {};
+    }
+    m_sliceTimer.stop();
+    const Taken taken = takeBatched(wanMode);
+    if (taken.datagrams > 0)
+        m_lastSlice.start();
+    return taken;
 }
 
 void TerminalListFeed::continueLater()
 {
+    if (m_mode == Mode::Batched) {
+        if (!m_sliceTimer.isActive())
+            m_sliceTimer.start();
+        return;
+    }
     if (m_continuePosted)
         return;
     m_continuePosted = true;
@@ -225,11 +259,9 @@ TerminalListFeed::Taken TerminalListFeed::takeBatched(bool wanMode)
 
     if (!batch.isEmpty()) {
         beginBurst();
-        // One by one, in arrival order: a list inserted in one call goes in
-        // back to front while the list sorts itself, which would turn the
-        // order of equal IDs around.
-        for (QTreeWidgetItem *item : std::as_const(batch))
-            m_list->addTopLevelItem(item);
+        // In arrival order, in one insertion: the list does not sort itself
+        // while a burst runs.
+        m_list->addTopLevelItems(batch);
         m_list->header()->setSortIndicatorShown(true);
         taken.rows = int(batch.size());
         if (m_observer) {
@@ -242,8 +274,8 @@ TerminalListFeed::Taken TerminalListFeed::takeBatched(bool wanMode)
     if (more)
         continueLater();
     if (taken.datagrams > 0)
-        qCDebug(lcTransport) << "took" << taken.datagrams << "datagrams," << taken.rows << "rows in"
-                             << clock.elapsed() << "ms," << m_transport->queued() << "waiting";
+        qCDebug(lcTransport) << "took" << taken.datagrams << "datagrams," << taken.rows << "rows in" << clock.elapsed()
+                             << "ms," << m_transport->queued() << "waiting";
     return taken;
 }
 
@@ -297,6 +329,17 @@ void TerminalListFeed::beginBurst()
             if (header->sectionResizeMode(c) == QHeaderView::ResizeToContents)
                 header->setSectionResizeMode(c, QHeaderView::Interactive);
         }
+        // The list's own sorting would sort all rows again after every
+        // slice; rows go in unsorted and are sorted once when the burst has
+        // passed. The header looks and answers clicks as before.
+        m_resortPending = m_list->isSortingEnabled();
+        if (m_resortPending) {
+            const bool shown = header->isSortIndicatorShown();
+            const bool clickable = header->sectionsClickable();
+            m_list->setSortingEnabled(false);
+            header->setSortIndicatorShown(shown);
+            header->setSectionsClickable(clickable);
+        }
         m_fitPending = true;
     }
     m_fitTimer.start();
@@ -307,6 +350,12 @@ void TerminalListFeed::fitColumns()
     if (m_transport->queued() > 0) {
         m_fitTimer.start();
         return;
+    }
+    if (m_resortPending) {
+        // One stable sort of the rows in arrival order: the order the
+        // sort after every insertion gives.
+        m_resortPending = false;
+        m_list->setSortingEnabled(true);
     }
     m_list->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     m_fitPending = false;

@@ -32,6 +32,7 @@
 #include "core/transport/udptransport.h"
 
 #include <QBrush>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
 
@@ -102,7 +103,11 @@ private:
     std::deque<quenzal::UdpTransport::Datagram> m_chunk;
     RememberingDelegate *m_delegate = nullptr; // owned by the list
     QTimer m_fitTimer;
+    QTimer m_sliceTimer; // the next slice of a burst
+    QElapsedTimer m_lastSlice; // when the last slice took datagrams
+    bool m_inSliceTimer = false;
     bool m_fitPending = false;
+    bool m_resortPending = false; // the list's sorting is off for a burst
     bool m_continuePosted = false;
     qint64 m_sliceMs;
     int m_chunkSize;
