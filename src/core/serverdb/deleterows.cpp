@@ -12,7 +12,7 @@ namespace quenzal::serverdb {
 
 using namespace detail;
 
-DeleteResult deleteTerminalRows(const QString &path, const TerminalKey &key)
+DeleteResult deleteTerminalRows(const QString &path, const TerminalKey &key, const OperationControl *control)
 {
     DeleteResult result;
     if (!QFileInfo(path).isFile()) {
@@ -23,6 +23,7 @@ DeleteResult deleteTerminalRows(const QString &path, const TerminalKey &key)
     Connection db = openDatabase(path, OpenMode::ReadWrite, &result.error, &result.code);
     if (!db)
         return result;
+    followOperation(db.get(), control);
     // IS rather than =, so a row listed with a NULL in one of the four
     // columns can be deleted as well.
     Statement stmt = prepare(db.get(),

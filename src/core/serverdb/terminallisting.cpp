@@ -41,19 +41,22 @@ bool Function_HasAlarmTable(sqlite3 *db)
     return rc == SQLITE_ROW || rc == SQLITE_DONE;
 }
 
-TerminalListing readTerminals(const QString &path)
+TerminalListing readTerminals(const QString &path, const OperationControl *control)
 {
-    Snapshot snap = snapshotDatabase(path);
-    if (snap.status != ReadStatus::Ok) {
+    ReadSource src = openForReading(path, control);
+    if (src.status != ReadStatus::Ok) {
         TerminalListing listing;
-        listing.status = snap.status;
-        listing.error = snap.error;
+        listing.status = src.status;
+        listing.error = src.error;
         return listing;
     }
-    return listTerminals(snap.db.get());
+    // The rows and the format mark from one committed state; the server's
+    // next commit waits for this read only.
+    ReadTransaction transaction(src.db.get());
+    return listTerminals(src.db.get(), control);
 }
 
-TerminalListing listTerminals(sqlite3 *db)
+TerminalListing listTerminals(sqlite3 *db, const OperationControl *control)
 {
     TerminalListing listing;
     Statement stmt = prepare(db, "SELECT DISTINCT* FROM Terminal", &listing.error);
@@ -86,6 +89,8 @@ TerminalListing listTerminals(sqlite3 *db)
                 outOfMemory = true; // a value that could not be converted to text
         }
         rows.push_back(std::move(row));
+        if (control && rows.size() % 4096 == 0)
+            control->report(OperationControl::Step, qint64(rows.size()), 0);
     }
     if (outOfMemory)
         rc = SQLITE_NOMEM;
