@@ -43,14 +43,16 @@ void removeLeftovers(const QString &outputPath, const QString &backupPath)
         if (c.isDigit())
             c = QLatin1Char('?');
     }
-    const struct {
+    const struct
+    {
         QString folder;
         QString pattern;
-    } places[] = {{QFileInfo(outputPath).absolutePath(), QFileInfo(outputPath).fileName()},
-                  {QFileInfo(backupPath).absolutePath(), backupPattern}};
+    } places[] = { { QFileInfo(outputPath).absolutePath(), QFileInfo(outputPath).fileName() },
+        { QFileInfo(backupPath).absolutePath(), backupPattern } };
     for (const auto &place : places) {
         const QDir dir(place.folder);
-        const QStringList found = dir.entryList({place.pattern + QStringLiteral(".??????.tmp*")}, QDir::Files | QDir::Hidden);
+        const QStringList found
+            = dir.entryList({ place.pattern + QStringLiteral(".??????.tmp*") }, QDir::Files | QDir::Hidden);
         for (const QString &name : found) {
             qCDebug(lcServerdb) << "removing what an interrupted conversion left:" << name;
             QFile::remove(dir.filePath(name));
@@ -83,8 +85,8 @@ ConversionResult cancelled(ConversionResult result)
 bool copyTables(sqlite3 *src, sqlite3 *out, std::vector<TableCopyResult> *tables, QString *error)
 {
     using Step = bool (*)(sqlite3 *, sqlite3 *, TableCopyResult *, QString *);
-    const Step steps[] = {Function_CopyTerminal, Function_CopyTeam, Function_CopySolution,
-                          Function_CopyTask, Function_CopyUser, Function_CopyMusicData};
+    const Step steps[] = { Function_CopyTerminal, Function_CopyTeam, Function_CopySolution, Function_CopyTask,
+        Function_CopyUser, Function_CopyMusicData };
     for (Step step : steps) {
         // One transaction per table: one disk sync, and a failing row is
         // skipped without taking its table with it.
@@ -109,9 +111,8 @@ bool copyTables(sqlite3 *src, sqlite3 *out, std::vector<TableCopyResult> *tables
     return true;
 }
 
-ConversionResult convertDatabase(const QString &sourcePath, const QString &referencePath,
-                                 const QString &outputPath, const QString &backupPath,
-                                 const OperationControl *control)
+ConversionResult convertDatabase(const QString &sourcePath, const QString &referencePath, const QString &outputPath,
+    const QString &backupPath, const OperationControl *control)
 {
     ConversionResult result;
     result.backupPath = backupPath;
@@ -208,7 +209,7 @@ ConversionResult convertDatabase(const QString &sourcePath, const QString &refer
     if (ok) {
         // Journals left beside the output by a crash of some earlier writer
         // must not be played back into the new file.
-        for (const char *suffix : {"-journal", "-wal", "-shm"})
+        for (const char *suffix : { "-journal", "-wal", "-shm" })
             QFile::remove(outputPath + QLatin1String(suffix));
         if (!replaceFile(partial, outputPath)) {
             ok = false;

@@ -68,7 +68,8 @@ namespace quenzal::serverdb {
 // One value as SQLite stored it. `bytes` holds the content of a text or blob
 // and, for numbers, the text that SQLite renders for them (what the list
 // shows); a NULL has no bytes.
-struct StoredValue {
+struct StoredValue
+{
     enum Type : std::uint8_t { Null, Integer, Float, Text, Blob };
     Type type = Null;
     qint64 integer = 0;
@@ -95,7 +96,7 @@ constexpr int kColId = 0;
 constexpr int kColIp = 7;
 constexpr int kColMac = 8;
 constexpr int kColName = 9;
-constexpr std::array<int, 4> kKeyColumns{kColId, kColIp, kColMac, kColName};
+constexpr std::array<int, 4> kKeyColumns { kColId, kColIp, kColMac, kColName };
 
 // Texts of the format field.
 QString newFormatText();
@@ -109,7 +110,8 @@ QString cellText(int column, const QByteArray &bytes);
 // column the table lacks reads as NULL.
 using TerminalKey = std::array<StoredValue, 4>;
 
-struct TerminalRow {
+struct TerminalRow
+{
     std::array<QString, kTerminalColumns> texts;
     TerminalKey key;
 };
@@ -117,10 +119,10 @@ struct TerminalRow {
 // How reading the server's file went.
 enum class ReadStatus {
     Ok,
-    Missing,      // no file at the path (nothing is created there)
-    Locked,       // the server held its lock for longer than the busy timeout
+    Missing, // no file at the path (nothing is created there)
+    Locked, // the server held its lock for longer than the busy timeout
     NotADatabase, // the file is no SQLite database (an empty file included)
-    Unreadable,   // damaged, unreadable, or without the table asked for
+    Unreadable, // damaged, unreadable, or without the table asked for
 };
 
 // The SQLite result code's meaning for the user.
@@ -129,7 +131,8 @@ ReadStatus readStatusOf(int sqliteCode);
 // A read-only connection on the database file at `path`, its header read
 // once (see Design); with a hot journal, on a rolled-back copy kept in a
 // temporary folder as long as the connection lives.
-struct ReadSource {
+struct ReadSource
+{
     ReadStatus status = ReadStatus::Unreadable;
     Connection db;
     QString error;
@@ -152,9 +155,10 @@ private:
     bool m_open;
 };
 
-struct TerminalListing {
+struct TerminalListing
+{
     ReadStatus status = ReadStatus::Unreadable;
-    bool ok = false;        // the Terminal query ran to its end
+    bool ok = false; // the Terminal query ran to its end
     bool newFormat = false; // table AlarmInformation exists
     std::vector<TerminalRow> rows;
     QString error;
@@ -170,7 +174,8 @@ TerminalListing listTerminals(sqlite3 *db, const OperationControl *control = nul
 // another row shows the same text in that column.
 std::vector<std::uint8_t> duplicateMarks(const std::vector<TerminalRow> &rows);
 
-struct SettingValues {
+struct SettingValues
+{
     ReadStatus status = ReadStatus::Unreadable; // of the file
     bool ok = false; // the query ran and gave a first row
     bool hasNetworkType = false;
@@ -190,7 +195,8 @@ QString serverIpText(const StoredValue &value);
 // the mark of the new format.
 bool Function_HasAlarmTable(sqlite3 *db);
 
-struct DeleteResult {
+struct DeleteResult
+{
     bool ok = false;
     int removed = 0;
     int code = 0; // SQLite result code of a failure
@@ -199,13 +205,13 @@ struct DeleteResult {
 
 // Deletes every Terminal row whose ID, IP, MAC and Name equal the stored
 // values (NULL matches NULL); rows that differ only elsewhere go together.
-DeleteResult deleteTerminalRows(const QString &path, const TerminalKey &key,
-                                const OperationControl *control = nullptr);
+DeleteResult deleteTerminalRows(const QString &path, const TerminalKey &key, const OperationControl *control = nullptr);
 
 // "<folder>/Velmora_yyyy_MM_dd_hh_mm_ss<suffix>".
 QString backupFileName(const QString &folder, const QDateTime &when, const QString &suffix);
 
-struct BackupResult {
+struct BackupResult
+{
     bool ok = false;
     QString target;
     QString error;
@@ -213,16 +219,16 @@ struct BackupResult {
 
 // Copies a database with the online backup API, in steps, into a file that
 // must not exist yet. On failure or cancel nothing is left at the target.
-BackupResult backupDatabase(const QString &source, const QString &target,
-                            const OperationControl *control = nullptr);
+BackupResult backupDatabase(const QString &source, const QString &target, const OperationControl *control = nullptr);
 // Writes an open database into a new file `target`, under a temporary name
 // first; never replaces an existing file.
 BackupResult writeDatabaseFile(sqlite3 *db, const QString &target, const OperationControl *control = nullptr);
 
-struct TableCopyResult {
+struct TableCopyResult
+{
     QString table;
-    int read = 0;    // distinct source rows
-    int copied = 0;  // rows the output accepted
+    int read = 0; // distinct source rows
+    int copied = 0; // rows the output accepted
     int skipped = 0; // rows the output refused
     bool missing = false; // the table is missing in the source
 };
@@ -237,15 +243,16 @@ bool Function_CopyTask(sqlite3 *src, sqlite3 *out, TableCopyResult *result, QStr
 bool Function_CopyUser(sqlite3 *src, sqlite3 *out, TableCopyResult *result, QString *error);
 bool Function_CopyMusicData(sqlite3 *src, sqlite3 *out, TableCopyResult *result, QString *error);
 
-struct ConversionResult {
+struct ConversionResult
+{
     enum Status {
         Done,
-        SourceUnreadable,  // not a database, locked, corrupt header
+        SourceUnreadable, // not a database, locked, corrupt header
         AlreadyNewFormat,
-        SameFile,          // the source is the output or the reference
+        SameFile, // the source is the output or the reference
         BackupFailed,
         OutputNotReplaced, // the reference could not be copied to the output
-        Failed,            // a read or write error during the copy steps
+        Failed, // a read or write error during the copy steps
     };
     Status status = Failed;
     QString backupPath;
@@ -265,9 +272,8 @@ bool copyTables(sqlite3 *src, sqlite3 *out, std::vector<TableCopyResult> *tables
 // backup and renames it to `outputPath` once complete. A cancelled
 // conversion removes its backup and its output (status Failed).
 // The caller has checked that source and reference exist.
-ConversionResult convertDatabase(const QString &sourcePath, const QString &referencePath,
-                                 const QString &outputPath, const QString &backupPath,
-                                 const OperationControl *control = nullptr);
+ConversionResult convertDatabase(const QString &sourcePath, const QString &referencePath, const QString &outputPath,
+    const QString &backupPath, const OperationControl *control = nullptr);
 
 } // namespace quenzal::serverdb
 

@@ -27,9 +27,9 @@ DeleteResult deleteTerminalRows(const QString &path, const TerminalKey &key, con
     // IS rather than =, so a row listed with a NULL in one of the four
     // columns can be deleted as well.
     Statement stmt = prepare(db.get(),
-                             "DELETE FROM Terminal WHERE ID IS ?1 AND IP IS ?2 AND MAC IS ?3 "
-                             "AND Name IS ?4",
-                             &result.error);
+        "DELETE FROM Terminal WHERE ID IS ?1 AND IP IS ?2 AND MAC IS ?3 "
+        "AND Name IS ?4",
+        &result.error);
     if (!stmt) {
         result.code = sqlite3_extended_errcode(db.get());
         return result;

@@ -104,8 +104,7 @@ int execute(sqlite3 *db, const char *sql)
     if (!stmt)
         return sqlite3_extended_errcode(db);
     int rc;
-    while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
-    }
+    while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) { }
     return rc == SQLITE_DONE ? SQLITE_OK : rc;
 }
 

@@ -18,13 +18,15 @@ namespace quenzal::serverdb {
 // the window does not appear frozen on a file the server keeps locked.
 constexpr int kBusyTimeoutMs = 2000;
 
-struct ConnectionCloser {
+struct ConnectionCloser
+{
     // sqlite3_close_v2 defers the close until statements still alive are
     // finalized, so the order in which owners go out of scope never matters.
     // Its result can only be SQLITE_OK for a valid handle.
     void operator()(sqlite3 *db) const { sqlite3_close_v2(db); }
 };
-struct StatementFinalizer {
+struct StatementFinalizer
+{
     // sqlite3_finalize repeats the error of the statement's last step, which
     // the caller has already handled where the step failed.
     void operator()(sqlite3_stmt *stmt) const { sqlite3_finalize(stmt); }
@@ -34,9 +36,9 @@ using Connection = std::unique_ptr<sqlite3, ConnectionCloser>;
 using Statement = std::unique_ptr<sqlite3_stmt, StatementFinalizer>;
 
 enum class OpenMode {
-    ReadOnly,  // the server's file, for reading: listings, backups, conversion source
+    ReadOnly, // the server's file, for reading: listings, backups, conversion source
     ReadWrite, // deletes on the server's file, the conversion output
-    Create,    // a file of our own that may not exist yet (backup and output copies)
+    Create, // a file of our own that may not exist yet (backup and output copies)
     Immutable, // a finished file of our own that nothing writes any more (the
                // conversion's backup, the check's copy): read without locks,
                // and without the WAL files its header may ask for
@@ -45,10 +47,11 @@ enum class OpenMode {
 // How a caller on another thread follows and stops a long operation (the
 // database window's worker; the command-line tool passes none). Both hooks
 // are called on the thread that runs the operation and must be thread-safe.
-struct OperationControl {
+struct OperationControl
+{
     enum Event {
         WaitingForLock, // done: milliseconds waited so far, total: the busy timeout
-        Step,           // done of total units of work (pages, rows); total 0: unknown
+        Step, // done of total units of work (pages, rows); total 0: unknown
     };
     std::function<bool()> cancelled;
     std::function<void(Event, qint64 done, qint64 total)> progress;

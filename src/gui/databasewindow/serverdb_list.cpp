@@ -1,0 +1,141 @@
+// The database window's terminal list: read and marked on the worker, the
+// finished items put into the list in slices, and the one-row marking that
+// Function_AddRow keeps for rows added one at a time.
+#include "gui/databasewindow/serverdb.h"
+
+#include <QHeaderView>
+
+#include "core/serverdb/dbcore.h"
+#include "core/serverdb/logging.h"
+#include "gui/databasewindow/operationrunner.h"
+#include "ui_serverdb.h"
+
+using namespace quenzal::serverdb;
+using Shower = OperationRunner::Shower;
+
+namespace {
+
+// Rows put into the list per turn of the event loop: small enough that the
+// window answers between two slices.
+constexpr std::size_t kSliceRows = 2000;
+
+} // namespace
+
+// A list read on the worker: its items, built there, and how far the GUI
+// thread has taken them. Items not yet in the list are deleted with it (a
+// cancelled or closed window).
+struct Serverdb::ListLoad
+{
+    TerminalListing listing;
+    std::vector<QTreeWidgetItem *> items;
+    std::size_t shown = 0;
+    bool started = false;
+    bool sorting = false;
+
+    ListLoad() = default;
+    ListLoad(const ListLoad &) = delete;
+    ListLoad &operator=(const ListLoad &) = delete;
+    ~ListLoad()
+    {
+        for (std::size_t i = shown; i < items.size(); ++i)
+            delete items[i];
+    }
+};
+
+namespace {
+
+// Items without a view are plain values, so they can be made off the GUI
+// thread; the list adopts them later.
+void buildItems(
+    std::vector<QTreeWidgetItem *> *items, const std::vector<TerminalRow> &rows, const OperationControl &control)
+{
+    const std::vector<std::uint8_t> marks = duplicateMarks(rows);
+    const QBrush mark(Serverdb::duplicateColor());
+    items->reserve(rows.size());
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        if (r % 4096 == 0 && control.isCancelled())
+            return;
+        const TerminalRow &row = rows[r];
+        auto *item = new QTreeWidgetItem(QStringList(row.texts.begin(), row.texts.end()));
+        item->setData(0, Serverdb::StoredValueRole, QVariant::fromValue(row.key));
+        for (std::size_t k = 0; k < kKeyColumns.size(); ++k) {
+            if (marks[r] & (1u << k))
+                item->setBackground(kKeyColumns[k], mark);
+        }
+        items->push_back(item);
+    }
+}
+
+} // namespace
+
+void Serverdb::SoltSetDB_Init()
+{
+    const QString path = ui->lineEdit_Serverdb->text();
+    qCDebug(lcServerdb) << "ServerDataBase Path :" << path;
+    m_runner->run(tr("正在读取终端列表…"), [this, path](const OperationControl &control) -> Shower {
+        auto load = std::make_shared<ListLoad>();
+        load->listing = readTerminals(path, &control);
+        if (!load->listing.ok) {
+            qCDebug(lcServerdb) << "Terminal list not read:" << load->listing.error;
+        } else {
+            buildItems(&load->items, load->listing.rows, control);
+            // The items hold the texts and keys now.
+            std::vector<TerminalRow>().swap(load->listing.rows);
+        }
+        return [this, path, load] { return showListSlice(path, *load); };
+    });
+}
+
+bool Serverdb::showListSlice(const QString &path, ListLoad &load)
+{
+    QTreeWidget *list = ui->treeWidget;
+    if (!load.started) {
+        load.started = true;
+        list->clear();
+        ui->lineEdit_Serverdb_Num->setText(QStringLiteral("0"));
+        if (load.listing.ok) {
+            ui->lineEdit_DB_Version->setText(load.listing.newFormat ? newFormatText() : oldFormatText());
+            ui->lineEdit_Serverdb_Num->setText(QString::number(load.items.size()));
+        }
+        // A list left empty by a file that could not be read must not pass
+        // for a server without terminals.
+        showReadStatus(int(load.listing.status), path, load.listing.error);
+        // Inserting into a sorted list places each row by itself; inserting
+        // unsorted and one sort at the end give the same order far faster.
+        load.sorting = list->isSortingEnabled();
+        list->setSortingEnabled(false);
+    }
+    const std::size_t end = std::min(load.items.size(), load.shown + kSliceRows);
+    if (end > load.shown) {
+        QList<QTreeWidgetItem *> slice(load.items.begin() + qsizetype(load.shown), load.items.begin() + qsizetype(end));
+        load.shown = end; // the list owns them from here
+        list->addTopLevelItems(slice);
+    }
+    if (load.shown < load.items.size())
+        return true;
+    list->setSortingEnabled(load.sorting);
+    list->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    return false;
+}
+
+void Serverdb::Function_AddRow(const char *id, const char *ip, const char *mac, const char *name, QTreeWidgetItem *item)
+{
+    ui->treeWidget->addTopLevelItem(item);
+    ui->treeWidget->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    Function_GetDate(id, kColId, item);
+    Function_GetDate(ip, kColIp, item);
+    Function_GetDate(mac, kColMac, item);
+    Function_GetDate(name, kColName, item);
+}
+
+void Serverdb::Function_GetDate(const char *src, int num, QTreeWidgetItem *item)
+{
+    const QString text = cellText(num, QByteArray(src));
+    const QList<QTreeWidgetItem *> found = ui->treeWidget->findItems(text, Qt::MatchExactly, num);
+    if (found.size() <= 1)
+        return;
+    const QBrush mark(duplicateColor());
+    item->setBackground(num, mark);
+    for (QTreeWidgetItem *other : found)
+        other->setBackground(num, mark);
+}
