@@ -192,6 +192,72 @@ private Q_SLOTS:
             QCOMPARE(fixtures::rows(m_db, "SELECT count(*) FROM Terminal").value(0).value(0).toInt(), 6);
         QVERIFY(kind != u("nofile") || !QFile::exists(m_db));
     }
+
+    // While an operation runs the window answers: the buttons that would
+    // start another are off, the message line says that the server holds
+    // the lock and that the window waits, and the list comes when it goes.
+    void waitsForTheLockWithoutFreezing()
+    {
+        auto window = openOn(m_db);
+        auto *list = w<QTreeWidget>(window.get(), "treeWidget");
+        auto *status = w<QLabel>(window.get(), "label_DbStatus");
+        QVERIFY(fixtures::exec(m_db, "DELETE FROM Terminal WHERE IP='192.168.1.12'"));
+        auto lock = std::make_unique<LockHolder>(m_db);
+        QVERIFY(lock->ok);
+        QTest::mouseClick(w<QPushButton>(window.get(), "but_SetDB_Sync"), Qt::LeftButton);
+        QVERIFY(window->busy());
+        for (const char *button :
+            { "but_SetDB_Copy", "but_SetDB_Delete", "but_SetDB_Update", "but_SetDB_Sync", "but_Reconcile" })
+            QVERIFY2(!w<QPushButton>(window.get(), button)->isEnabled(), button);
+        QTRY_VERIFY2(status->isVisible() && status->text().contains(u("正在等待")), qPrintable(status->text()));
+        QVERIFY(status->text().startsWith(u("数据库正被服务器占用(已锁定)")));
+        QCOMPARE(list->topLevelItemCount(), 6); // the previous list stays until the new one is read
+        lock.reset();
+        QVERIFY(idle(window.get()));
+        QCOMPARE(list->topLevelItemCount(), 5);
+        QVERIFY2(!status->isVisible() && status->text().isEmpty(), qPrintable(status->text()));
+        QVERIFY(w<QPushButton>(window.get(), "but_SetDB_Sync")->isEnabled());
+        QVERIFY(m_messages.isEmpty());
+    }
+
+    void cancelKeepsWhatIsShown_data()
+    {
+        QTest::addColumn<bool>("byClosing");
+        QTest::newRow("cancel button") << false;
+        QTest::newRow("closing the window") << true;
+    }
+    void cancelKeepsWhatIsShown()
+    {
+        QFETCH(bool, byClosing);
+        QWidget main;
+        QPointer<Serverdb> window = Serverdb::openWindow(&main);
+        QVERIFY(idle(window));
+        w<QLineEdit>(window, "lineEdit_Serverdb")->setText(m_db);
+        window->but_SetDB_Sync();
+        QVERIFY(idle(window));
+        auto *list = w<QTreeWidget>(window, "treeWidget");
+        QCOMPARE(list->topLevelItemCount(), 6);
+        LockHolder lock(m_db);
+        QVERIFY(lock.ok);
+        QTest::mouseClick(w<QPushButton>(window, "but_SetDB_Sync"), Qt::LeftButton);
+        auto *cancel = w<QPushButton>(window, "but_SetDB_Cancel");
+        QTRY_VERIFY(cancel->isVisible()); // once the wait has lasted a moment
+        if (byClosing) {
+            QVERIFY(window->close());
+            // Freed while the server still holds its lock, long before the
+            // read would have given up.
+            QTRY_VERIFY_WITH_TIMEOUT(window.isNull(), 1000);
+            return;
+        }
+        QTest::mouseClick(cancel, Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(!window->busy(), 1000);
+        QCOMPARE(list->topLevelItemCount(), 6);
+        QCOMPARE(w<QLineEdit>(window, "lineEdit_Serverdb_Num")->text(), u("6"));
+        QCOMPARE(w<QLabel>(window, "label_DbStatus")->text(), u("操作已取消"));
+        QVERIFY(!cancel->isVisible());
+        QVERIFY(m_messages.isEmpty());
+        delete window;
+    }
 };
 
 QTEST_MAIN(TestServerdbWindowList)
