@@ -7,6 +7,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QLoggingCategory>
@@ -25,6 +27,24 @@ using namespace quenzal::serverdb;
 #include "benchcommon.h"
 
 namespace {
+
+// Runs the event loop until the window's operations are done: its refresh
+// button is off while one runs (on trees where the window works on the GUI
+// thread the slot has returned with the work done, and the button is on).
+void waitForWindow(QWidget *window)
+{
+    auto *button = window->findChild<QWidget *>(QStringLiteral("but_SetDB_Sync"));
+    if (!button || button->isEnabled())
+        return;
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (button->isEnabled())
+            loop.quit();
+    });
+    poll.start(5);
+    loop.exec();
+}
 
 void exec(sqlite3 *db, const char *sql)
 {
@@ -125,6 +145,7 @@ double listWithWindow(const QString &path, int *rows)
     QElapsedTimer t;
     t.start();
     window.SoltSetDB_Init();
+    waitForWindow(&window);
     // Lay the list out and fit the columns, as the first paint would.
     auto *list = window.findChild<QTreeWidget *>(QStringLiteral("treeWidget"));
     list->header()->resizeSections(QHeaderView::ResizeToContents);

@@ -13,6 +13,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
 #include <QFile>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -34,6 +36,24 @@
 #include "benchcommon.h"
 
 namespace {
+
+// Runs the event loop until the window's operations are done: its refresh
+// button is off while one runs (on trees where the window works on the GUI
+// thread the slot has returned with the work done, and the button is on).
+void waitForWindow(QWidget *window)
+{
+    auto *button = window->findChild<QWidget *>(QStringLiteral("but_SetDB_Sync"));
+    if (!button || button->isEnabled())
+        return;
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (button->isEnabled())
+            loop.quit();
+    });
+    poll.start(5);
+    loop.exec();
+}
 
 void exec(sqlite3 *db, const char *sql)
 {
@@ -193,6 +213,7 @@ int main(int argc, char **argv)
         std::vector<Phase> phases;
         Phase list{"window lists", bench::monotonicNs()};
         window.SoltSetDB_Init();
+        waitForWindow(&window);
         auto *tree = window.findChild<QTreeWidget *>(QStringLiteral("treeWidget"));
         tree->header()->resizeSections(QHeaderView::ResizeToContents);
         QApplication::processEvents();
@@ -203,6 +224,7 @@ int main(int argc, char **argv)
 
         Phase convert{"window converts", bench::monotonicNs()};
         window.SoltSetDB_Update();
+        waitForWindow(&window);
         convert.to = bench::monotonicNs();
         phases.push_back(convert);
         settle(700);
@@ -238,6 +260,7 @@ int main(int argc, char **argv)
                 Serverdb *w = Serverdb::openWindow(&main);
                 w->findChild<QLineEdit *>(QStringLiteral("lineEdit_Serverdb"))->setText(db);
                 w->but_SetDB_Sync();
+                waitForWindow(w);
                 w->close();
                 settle(0);
                 QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
