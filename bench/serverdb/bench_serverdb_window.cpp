@@ -58,18 +58,19 @@ void makeDatabase(const QString &path, int terminals, int extraMb)
     sqlite3_open(path.toUtf8().constData(), &db);
     exec(db, "PRAGMA synchronous=OFF");
     exec(db, "PRAGMA journal_mode=DELETE");
-    exec(db, "CREATE TABLE Terminal(ID INTEGER, Vol INTEGER, M INTEGER, IEnable INTEGER, RBEnable INTEGER,"
-             " RMEnable INTEGER, OBEnable INTEGER, IP TEXT, MAC TEXT, Name TEXT);"
-             "CREATE TABLE Setting(NetworkType TEXT, ServerIP TEXT);"
-             "INSERT INTO Setting VALUES('1','10.0.0.1');"
-             "CREATE TABLE Log(n INTEGER, text TEXT);");
+    exec(db,
+        "CREATE TABLE Terminal(ID INTEGER, Vol INTEGER, M INTEGER, IEnable INTEGER, RBEnable INTEGER,"
+        " RMEnable INTEGER, OBEnable INTEGER, IP TEXT, MAC TEXT, Name TEXT);"
+        "CREATE TABLE Setting(NetworkType TEXT, ServerIP TEXT);"
+        "INSERT INTO Setting VALUES('1','10.0.0.1');"
+        "CREATE TABLE Log(n INTEGER, text TEXT);");
     exec(db, "BEGIN");
     sqlite3_stmt *ins = nullptr;
     sqlite3_prepare_v2(db, "INSERT INTO Terminal VALUES(?,?,0,1,1,0,1,?,?,?)", -1, &ins, nullptr);
     for (int i = 0; i < terminals; ++i) {
         const int k = (i % 50 == 0) ? i / 2 : i; // some shared values
         const QByteArray ip = "10." + QByteArray::number(k >> 16) + '.' + QByteArray::number((k >> 8) & 255) + '.'
-                              + QByteArray::number(k & 255);
+            + QByteArray::number(k & 255);
         const QByteArray mac = "00:1A:" + QByteArray::number(k, 16).rightJustified(8, '0').toUpper();
         const QByteArray name = "T" + QByteArray::number(k);
         sqlite3_bind_int(ins, 1, k);
@@ -83,8 +84,7 @@ void makeDatabase(const QString &path, int terminals, int extraMb)
     sqlite3_finalize(ins);
     if (extraMb > 0) {
         const QByteArray sql = "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x+1 FROM c WHERE x<"
-                               + QByteArray::number(extraMb * 1024 / 4)
-                               + ") INSERT INTO Log SELECT x, hex(randomblob(2000)) FROM c";
+            + QByteArray::number(extraMb * 1024 / 4) + ") INSERT INTO Log SELECT x, hex(randomblob(2000)) FROM c";
         exec(db, sql.constData());
     }
     exec(db, "COMMIT");
@@ -120,7 +120,7 @@ int runCase(const QString &kind, const QString &db)
     std::thread holder;
     if (kind == QStringLiteral("locked")) {
         // Another connection takes the exclusive lock and keeps it for 6 s.
-        std::atomic<bool> locked{false};
+        std::atomic<bool> locked { false };
         holder = std::thread([&db, &locked] {
             sqlite3 *c = nullptr;
             sqlite3_open(db.toUtf8().constData(), &c);
@@ -177,22 +177,24 @@ int main(int argc, char **argv)
     makeDatabase(small, terminals, 0);
     makeDatabase(large, terminals, extraMb);
     std::printf("%d terminals; files of %lld MB and %lld MB\n", terminals, QFileInfo(small).size() >> 20,
-                QFileInfo(large).size() >> 20);
+        QFileInfo(large).size() >> 20);
     std::printf("%-44s %10s %10s %10s %8s\n", "work", "stall ms", "memory MB", "took ms", "rows");
-    const struct {
+    const struct
+    {
         const char *label;
         const char *kind;
         QString db;
     } cases[] = {
-        {"refresh, small file", "refresh", small},
-        {"refresh, large file", "refresh", large},
-        {"refresh, exclusive lock held for 6 s", "locked", small},
-        {"backup, large file", "backup", large},
+        { "refresh, small file", "refresh", small },
+        { "refresh, large file", "refresh", large },
+        { "refresh, exclusive lock held for 6 s", "locked", small },
+        { "backup, large file", "backup", large },
     };
     for (const auto &c : cases) {
         QProcess p;
         p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        p.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--case"), QString::fromLatin1(c.kind), c.db});
+        p.start(
+            QCoreApplication::applicationFilePath(), { QStringLiteral("--case"), QString::fromLatin1(c.kind), c.db });
         p.waitForFinished(600000);
         const QList<QByteArray> f = p.readAllStandardOutput().trimmed().split(' ');
         if (f.size() != 4) {
@@ -200,8 +202,8 @@ int main(int argc, char **argv)
             continue;
         }
         std::printf("%-44s %10s %10s %10s %8s\n", c.label, f[0].constData(), f[1].constData(), f[2].constData(),
-                    f[3].constData());
-        for (const QString &b : QDir(dir.path()).entryList({QStringLiteral("Velmora_*.db")}))
+            f[3].constData());
+        for (const QString &b : QDir(dir.path()).entryList({ QStringLiteral("Velmora_*.db") }))
             QFile::remove(dir.filePath(b));
     }
     return 0;
