@@ -5,6 +5,8 @@
 
 #include <QHeaderView>
 
+#include <algorithm>
+
 #include "core/serverdb/dbcore.h"
 #include "core/serverdb/logging.h"
 #include "gui/databasewindow/operationrunner.h"
@@ -17,7 +19,7 @@ namespace {
 
 // Rows put into the list per turn of the event loop: small enough that the
 // window answers between two slices.
-constexpr std::size_t kSliceRows = 2000;
+constexpr std::size_t kSliceRows = 20000;
 
 } // namespace
 
@@ -44,6 +46,49 @@ struct Serverdb::ListLoad
 
 namespace {
 
+// A listed row. The list sorts by comparing one column's texts exactly as a
+// plain item does (case-sensitive, not locale-aware), but from texts it
+// keeps at hand instead of two variants made per comparison: the one sort
+// after a load of 100,000 rows takes a fraction of the time.
+class ListedRow : public QTreeWidgetItem
+{
+public:
+    explicit ListedRow(const QStringList &texts)
+        : QTreeWidgetItem(texts)
+        , m_texts(texts)
+    {
+    }
+    bool operator<(const QTreeWidgetItem &other) const override
+    {
+        const auto *row = dynamic_cast<const ListedRow *>(&other);
+        const QTreeWidget *list = treeWidget();
+        const int column = list ? list->sortColumn() : 0;
+        if (!row || column < 0 || column >= m_texts.size())
+            return QTreeWidgetItem::operator<(other);
+        return m_texts.at(column) < row->m_texts.at(column);
+    }
+    // The same order for a given column, without a list.
+    bool before(const ListedRow &other, int column) const { return m_texts.at(column) < other.m_texts.at(column); }
+
+private:
+    QStringList m_texts; // shares the item's own texts
+};
+
+// Puts the items in the order that the list's sort will give them, so the
+// one sort on the GUI thread finds them in place and takes far less time.
+void presort(std::vector<QTreeWidgetItem *> *items, int column, Qt::SortOrder order)
+{
+    if (column < 0 || column >= kTerminalColumns)
+        return;
+    auto row = [](const QTreeWidgetItem *item) { return static_cast<const ListedRow *>(item); };
+    if (order == Qt::AscendingOrder)
+        std::stable_sort(items->begin(), items->end(),
+            [&](const QTreeWidgetItem *a, const QTreeWidgetItem *b) { return row(a)->before(*row(b), column); });
+    else
+        std::stable_sort(items->begin(), items->end(),
+            [&](const QTreeWidgetItem *a, const QTreeWidgetItem *b) { return row(b)->before(*row(a), column); });
+}
+
 // Items without a view are plain values, so they can be made off the GUI
 // thread; the list adopts them later.
 void buildItems(
@@ -56,7 +101,7 @@ void buildItems(
         if (r % 4096 == 0 && control.isCancelled())
             return;
         const TerminalRow &row = rows[r];
-        auto *item = new QTreeWidgetItem(QStringList(row.texts.begin(), row.texts.end()));
+        auto *item = new ListedRow(QStringList(row.texts.begin(), row.texts.end()));
         item->setData(0, Serverdb::StoredValueRole, QVariant::fromValue(row.key));
         for (std::size_t k = 0; k < kKeyColumns.size(); ++k) {
             if (marks[r] & (1u << k))
@@ -72,13 +117,18 @@ void Serverdb::SoltSetDB_Init()
 {
     const QString path = ui->lineEdit_Serverdb->text();
     qCDebug(lcServerdb) << "ServerDataBase Path :" << path;
-    m_runner->run(tr("正在读取终端列表…"), [this, path](const OperationControl &control) -> Shower {
+    const bool sorted = ui->treeWidget->isSortingEnabled();
+    const int sortColumn = ui->treeWidget->header()->sortIndicatorSection();
+    const Qt::SortOrder sortOrder = ui->treeWidget->header()->sortIndicatorOrder();
+    m_runner->run(tr("正在读取终端列表…"), [=](const OperationControl &control) -> Shower {
         auto load = std::make_shared<ListLoad>();
         load->listing = readTerminals(path, &control);
         if (!load->listing.ok) {
             qCDebug(lcServerdb) << "Terminal list not read:" << load->listing.error;
         } else {
             buildItems(&load->items, load->listing.rows, control);
+            if (sorted && !control.isCancelled())
+                presort(&load->items, sortColumn, sortOrder);
             // The items hold the texts and keys now.
             std::vector<TerminalRow>().swap(load->listing.rows);
         }
