@@ -299,6 +299,42 @@
         <source>数据库中已没有该行</source>
         <translation>The row is no longer in the database</translation>
     </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>正在读取终端列表…</source>
+        <translation>Reading the terminal list…</translation>
+    </message>
+    <message>
+        <source>正在读取服务器设置…</source>
+        <translation>Reading the server's settings…</translation>
+    </message>
+    <message>
+        <source>正在备份数据库…</source>
+        <translation>Backing the database up…</translation>
+    </message>
+    <message>
+        <source>正在删除…</source>
+        <translation>Deleting…</translation>
+    </message>
+    <message>
+        <source>正在转换数据库…</source>
+        <translation>Converting the database…</translation>
+    </message>
+    <message>
+        <source>数据库正被服务器占用(已锁定)，正在等待服务器释放… (%1/%2 秒)</source>
+        <translation>The server holds the database locked; waiting for it to let go… (%1/%2 s)</translation>
+    </message>
+    <message>
+        <source>服务器已释放数据库，正在读取…</source>
+        <translation>The server has let go of the database; reading…</translation>
+    </message>
+    <message>
+        <source>操作已取消</source>
+        <translation>Cancelled</translation>
+    </message>
 </context>
 <context>
     <name>ToolForKX</name>

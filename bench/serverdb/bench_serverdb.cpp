@@ -7,6 +7,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QLoggingCategory>
@@ -26,6 +28,24 @@ using namespace quenzal::serverdb;
 
 namespace {
 
+// Runs the event loop until the window's operations are done: its refresh
+// button is off while one runs (on trees where the window works on the GUI
+// thread the slot has returned with the work done, and the button is on).
+void waitForWindow(QWidget *window)
+{
+    auto *button = window->findChild<QWidget *>(QStringLiteral("but_SetDB_Sync"));
+    if (!button || button->isEnabled())
+        return;
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (button->isEnabled())
+            loop.quit();
+    });
+    poll.start(5);
+    loop.exec();
+}
+
 void exec(sqlite3 *db, const char *sql)
 {
     bench::execOrExit(db, sql);
@@ -38,14 +58,13 @@ sqlite3 *open(const QString &path)
     return db;
 }
 
-const char *kSchema =
-    "CREATE TABLE Terminal(ID INTEGER, Vol INTEGER, M INTEGER, IEnable INTEGER, RBEnable INTEGER,"
-    " RMEnable INTEGER, OBEnable INTEGER, IP TEXT, MAC TEXT, Name TEXT);"
-    "CREATE TABLE Setting(NetworkType TEXT, ServerIP TEXT);"
-    "CREATE TABLE Team(ID TEXT, Name TEXT, A TEXT, B TEXT);"
-    "CREATE TABLE Solution(ID TEXT, Name TEXT);"
-    "CREATE TABLE User(a,b,c,d,e,f,g,h,i,j,k);"
-    "CREATE TABLE MusicData(a,b,c,d,e);";
+const char *kSchema = "CREATE TABLE Terminal(ID INTEGER, Vol INTEGER, M INTEGER, IEnable INTEGER, RBEnable INTEGER,"
+                      " RMEnable INTEGER, OBEnable INTEGER, IP TEXT, MAC TEXT, Name TEXT);"
+                      "CREATE TABLE Setting(NetworkType TEXT, ServerIP TEXT);"
+                      "CREATE TABLE Team(ID TEXT, Name TEXT, A TEXT, B TEXT);"
+                      "CREATE TABLE Solution(ID TEXT, Name TEXT);"
+                      "CREATE TABLE User(a,b,c,d,e,f,g,h,i,j,k);"
+                      "CREATE TABLE MusicData(a,b,c,d,e);";
 
 QByteArray taskTable(int numbers, int texts)
 {
@@ -72,7 +91,7 @@ void makeOld(const QString &path, int terminals, int tasks)
         sqlite3_bind_int(ins, 1, k);
         sqlite3_bind_int(ins, 2, i); // every row distinct, so every row is listed
         const QByteArray ip = "10." + QByteArray::number(k >> 16) + '.' + QByteArray::number((k >> 8) & 255) + '.'
-                              + QByteArray::number(k & 255);
+            + QByteArray::number(k & 255);
         const QByteArray mac = "00:1A:" + QByteArray::number(k, 16).rightJustified(8, '0').toUpper();
         const QByteArray name = hall + QByteArray::number(k);
         sqlite3_bind_text(ins, 3, ip.constData(), int(ip.size()), SQLITE_TRANSIENT);
@@ -108,10 +127,11 @@ void makeReference(const QString &path)
 {
     sqlite3 *db = open(path);
     exec(db, kSchema);
-    exec(db, "DROP TABLE Solution; CREATE TABLE Solution(ID TEXT, Name TEXT, Code TEXT);"
-             "CREATE TABLE AlarmInformation(ID INTEGER);"
-             "INSERT INTO Team VALUES('0','Default Group','','');"
-             "INSERT INTO Solution VALUES('0','Default Solution','0');");
+    exec(db,
+        "DROP TABLE Solution; CREATE TABLE Solution(ID TEXT, Name TEXT, Code TEXT);"
+        "CREATE TABLE AlarmInformation(ID INTEGER);"
+        "INSERT INTO Team VALUES('0','Default Group','','');"
+        "INSERT INTO Solution VALUES('0','Default Solution','0');");
     exec(db, taskTable(14, 14).constData());
     sqlite3_close(db);
 }
@@ -125,6 +145,7 @@ double listWithWindow(const QString &path, int *rows)
     QElapsedTimer t;
     t.start();
     window.SoltSetDB_Init();
+    waitForWindow(&window);
     // Lay the list out and fit the columns, as the first paint would.
     auto *list = window.findChild<QTreeWidget *>(QStringLiteral("treeWidget"));
     list->header()->resizeSections(QHeaderView::ResizeToContents);
@@ -148,8 +169,8 @@ double listPerRow(const QString &path, int *rows)
         auto *item = new QTreeWidgetItem();
         for (int c = 0; c < kTerminalColumns; ++c)
             item->setText(c, row.texts[c]);
-        window.Function_AddRow(row.key[0].bytes.constData(), row.key[1].bytes.constData(),
-                               row.key[2].bytes.constData(), row.key[3].bytes.constData(), item);
+        window.Function_AddRow(row.key[0].bytes.constData(), row.key[1].bytes.constData(), row.key[2].bytes.constData(),
+            row.key[3].bytes.constData(), item);
     }
     QApplication::processEvents();
     *rows = int(listing.rows.size());
@@ -163,19 +184,19 @@ double convertPerRow(const QString &source, const QString &output)
     QFile::remove(output);
     sqlite3 *src = open(source);
     sqlite3 *out = open(output);
-    exec(out, "CREATE TABLE Terminal(ID INTEGER, Vol INTEGER, M INTEGER, IEnable INTEGER, RBEnable INTEGER,"
-              " RMEnable INTEGER, OBEnable INTEGER, IP TEXT, MAC TEXT, Name TEXT);");
+    exec(out,
+        "CREATE TABLE Terminal(ID INTEGER, Vol INTEGER, M INTEGER, IEnable INTEGER, RBEnable INTEGER,"
+        " RMEnable INTEGER, OBEnable INTEGER, IP TEXT, MAC TEXT, Name TEXT);");
     QElapsedTimer t;
     t.start();
     sqlite3_stmt *sel = nullptr;
     sqlite3_prepare_v2(src, "SELECT DISTINCT* FROM Terminal", -1, &sel, nullptr);
     while (sqlite3_step(sel) == SQLITE_ROW) {
         char *sql = sqlite3_mprintf("INSERT INTO \"Terminal\" VALUES(%s,%s,%s,%s,%s,%s,%s,%Q,%Q,%Q);",
-                                    sqlite3_column_text(sel, 0), sqlite3_column_text(sel, 1),
-                                    sqlite3_column_text(sel, 2), sqlite3_column_text(sel, 3),
-                                    sqlite3_column_text(sel, 4), sqlite3_column_text(sel, 5),
-                                    sqlite3_column_text(sel, 6), sqlite3_column_text(sel, 7),
-                                    sqlite3_column_text(sel, 8), sqlite3_column_text(sel, 9));
+            sqlite3_column_text(sel, 0), sqlite3_column_text(sel, 1), sqlite3_column_text(sel, 2),
+            sqlite3_column_text(sel, 3), sqlite3_column_text(sel, 4), sqlite3_column_text(sel, 5),
+            sqlite3_column_text(sel, 6), sqlite3_column_text(sel, 7), sqlite3_column_text(sel, 8),
+            sqlite3_column_text(sel, 9));
         sqlite3_exec(out, sql, nullptr, nullptr, nullptr);
         sqlite3_free(sql);
     }
@@ -214,10 +235,10 @@ int main(int argc, char **argv)
         const auto marks = duplicateMarks(listing.rows);
         const double mark = double(part.nsecsElapsed()) / 1e6;
         std::printf("  of which: reading %.0f ms, marking %.0f ms (%zu rows), the rest is the list widget\n", read,
-                    mark, marks.size());
+            mark, marks.size());
     }
 
-    for (int small : {1000, 2000, 4000}) {
+    for (int small : { 1000, 2000, 4000 }) {
         const QString part = dir.filePath(QStringLiteral("part%1.db").arg(small));
         makeOld(part, small, 0);
         const double fast = listWithWindow(part, &rows);
@@ -227,15 +248,15 @@ int main(int argc, char **argv)
 
     QElapsedTimer t;
     t.start();
-    const ConversionResult r = convertDatabase(big, QStringLiteral("LS_New.db"), QStringLiteral("Velmora_new.db"),
-                                               QStringLiteral("Velmora_backup_41X.db"));
+    const ConversionResult r = convertDatabase(
+        big, QStringLiteral("LS_New.db"), QStringLiteral("Velmora_new.db"), QStringLiteral("Velmora_backup_41X.db"));
     ms = double(t.nsecsElapsed()) / 1e6;
     int copied = 0;
     for (const TableCopyResult &tc : r.tables)
         copied += tc.copied;
     std::printf("convert %d Terminal + %d Task rows (with backup): %.0f ms, status %d, %d rows copied, %d skipped "
                 "(target < 5000 ms)\n",
-                n, n, ms, int(r.status), copied, r.skippedRows());
+        n, n, ms, int(r.status), copied, r.skippedRows());
 
     const QString part = dir.filePath(QStringLiteral("part1000.db"));
     const double perRow = convertPerRow(part, dir.filePath(QStringLiteral("perrow.db")));

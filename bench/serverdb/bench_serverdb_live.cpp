@@ -13,6 +13,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
 #include <QFile>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -35,6 +37,24 @@
 
 namespace {
 
+// Runs the event loop until the window's operations are done: its refresh
+// button is off while one runs (on trees where the window works on the GUI
+// thread the slot has returned with the work done, and the button is on).
+void waitForWindow(QWidget *window)
+{
+    auto *button = window->findChild<QWidget *>(QStringLiteral("but_SetDB_Sync"));
+    if (!button || button->isEnabled())
+        return;
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (button->isEnabled())
+            loop.quit();
+    });
+    poll.start(5);
+    loop.exec();
+}
+
 void exec(sqlite3 *db, const char *sql)
 {
     bench::execOrExit(db, sql);
@@ -48,17 +68,18 @@ void makeDatabase(const QString &path, int rows, bool wal)
     sqlite3_open(path.toUtf8().constData(), &db);
     exec(db, "PRAGMA synchronous=OFF");
     exec(db, wal ? "PRAGMA journal_mode=WAL" : "PRAGMA journal_mode=DELETE");
-    exec(db, "CREATE TABLE Terminal(ID INTEGER, Vol INTEGER, M INTEGER, IEnable INTEGER, RBEnable INTEGER,"
-             " RMEnable INTEGER, OBEnable INTEGER, IP TEXT, MAC TEXT, Name TEXT);"
-             "CREATE TABLE Setting(NetworkType TEXT, ServerIP TEXT);"
-             "CREATE TABLE Team(ID TEXT, Name TEXT, A TEXT, B TEXT);"
-             "CREATE TABLE Solution(ID TEXT, Name TEXT);"
-             "CREATE TABLE User(a,b,c,d,e,f,g,h,i,j,k);"
-             "CREATE TABLE MusicData(a,b,c,d,e);"
-             "CREATE TABLE Log(n INTEGER, text TEXT);"
-             "INSERT INTO Setting VALUES('1','10.0.0.1');"
-             "INSERT INTO Team VALUES('1','g','','');"
-             "INSERT INTO Solution VALUES('1','s');");
+    exec(db,
+        "CREATE TABLE Terminal(ID INTEGER, Vol INTEGER, M INTEGER, IEnable INTEGER, RBEnable INTEGER,"
+        " RMEnable INTEGER, OBEnable INTEGER, IP TEXT, MAC TEXT, Name TEXT);"
+        "CREATE TABLE Setting(NetworkType TEXT, ServerIP TEXT);"
+        "CREATE TABLE Team(ID TEXT, Name TEXT, A TEXT, B TEXT);"
+        "CREATE TABLE Solution(ID TEXT, Name TEXT);"
+        "CREATE TABLE User(a,b,c,d,e,f,g,h,i,j,k);"
+        "CREATE TABLE MusicData(a,b,c,d,e);"
+        "CREATE TABLE Log(n INTEGER, text TEXT);"
+        "INSERT INTO Setting VALUES('1','10.0.0.1');"
+        "INSERT INTO Team VALUES('1','g','','');"
+        "INSERT INTO Solution VALUES('1','s');");
     QByteArray task = "CREATE TABLE Task(";
     for (int i = 0; i < 25; ++i)
         task += (i ? ", c" : "c") + QByteArray::number(i) + (i < 13 ? " INTEGER" : " TEXT");
@@ -70,7 +91,7 @@ void makeDatabase(const QString &path, int rows, bool wal)
     for (int i = 0; i < rows; ++i) {
         const int k = (i % 50 == 0) ? i / 2 : i;
         const QByteArray ip = "10." + QByteArray::number(k >> 16) + '.' + QByteArray::number((k >> 8) & 255) + '.'
-                              + QByteArray::number(k & 255);
+            + QByteArray::number(k & 255);
         const QByteArray mac = "00:1A:" + QByteArray::number(k, 16).rightJustified(8, '0').toUpper();
         const QByteArray name = hall + QByteArray::number(k);
         sqlite3_bind_int(ins, 1, k);
@@ -90,16 +111,17 @@ void makeReference(const QString &path)
 {
     sqlite3 *db = nullptr;
     sqlite3_open(path.toUtf8().constData(), &db);
-    exec(db, "CREATE TABLE Terminal(ID INTEGER, Vol INTEGER, M INTEGER, IEnable INTEGER, RBEnable INTEGER,"
-             " RMEnable INTEGER, OBEnable INTEGER, IP TEXT, MAC TEXT, Name TEXT);"
-             "CREATE TABLE Setting(NetworkType TEXT, ServerIP TEXT);"
-             "CREATE TABLE Team(ID TEXT, Name TEXT, A TEXT, B TEXT);"
-             "CREATE TABLE Solution(ID TEXT, Name TEXT, Code TEXT);"
-             "CREATE TABLE User(a,b,c,d,e,f,g,h,i,j,k);"
-             "CREATE TABLE MusicData(a,b,c,d,e);"
-             "CREATE TABLE AlarmInformation(ID INTEGER);"
-             "INSERT INTO Team VALUES('0','Default Group','','');"
-             "INSERT INTO Solution VALUES('0','Default Solution','0');");
+    exec(db,
+        "CREATE TABLE Terminal(ID INTEGER, Vol INTEGER, M INTEGER, IEnable INTEGER, RBEnable INTEGER,"
+        " RMEnable INTEGER, OBEnable INTEGER, IP TEXT, MAC TEXT, Name TEXT);"
+        "CREATE TABLE Setting(NetworkType TEXT, ServerIP TEXT);"
+        "CREATE TABLE Team(ID TEXT, Name TEXT, A TEXT, B TEXT);"
+        "CREATE TABLE Solution(ID TEXT, Name TEXT, Code TEXT);"
+        "CREATE TABLE User(a,b,c,d,e,f,g,h,i,j,k);"
+        "CREATE TABLE MusicData(a,b,c,d,e);"
+        "CREATE TABLE AlarmInformation(ID INTEGER);"
+        "INSERT INTO Team VALUES('0','Default Group','','');"
+        "INSERT INTO Solution VALUES('0','Default Solution','0');");
     QByteArray task = "CREATE TABLE Task(";
     for (int i = 0; i < 28; ++i)
         task += (i ? ", c" : "c") + QByteArray::number(i) + (i < 14 ? " INTEGER" : " TEXT");
@@ -107,12 +129,14 @@ void makeReference(const QString &path)
     sqlite3_close(db);
 }
 
-struct Commit {
+struct Commit
+{
     long long start = 0, duration = 0;
     int rc = 0;
 };
 
-struct Phase {
+struct Phase
+{
     const char *name;
     long long from = 0, to = 0;
 };
@@ -140,7 +164,7 @@ void report(const char *mode, const Phase &phase, const std::vector<Commit> &com
     const double p99 = waits.empty() ? 0 : waits[std::min(waits.size() - 1, waits.size() * 99 / 100)];
     const double took = phase.from ? double(phase.to - phase.from) / 1e6 : 0;
     std::printf("%-9s %-22s %8.0f ms %7d commits %5d failed   longest writer wait %7.1f ms   p99 %6.1f ms\n", mode,
-                phase.name, took, n, failed, longest, p99);
+        phase.name, took, n, failed, longest, p99);
 }
 
 void settle(int ms)
@@ -173,14 +197,14 @@ int main(int argc, char **argv)
     makeReference(dir.filePath(QStringLiteral("LS_New.db")));
     std::printf("writer commits every 10 ms; %d Terminal rows; target: longest writer wait <= 100 ms\n", rows);
 
-    for (const bool wal : {false, true}) {
+    for (const bool wal : { false, true }) {
         const char *mode = wal ? "WAL" : "rollback";
         const QString db = dir.filePath(QStringLiteral("Velmora_%1.db").arg(QLatin1String(mode)));
         makeDatabase(db, rows, wal);
         const QString stop = dir.filePath(QStringLiteral("stop"));
         QFile::remove(stop);
         QProcess server;
-        server.start(writer, {db, stop});
+        server.start(writer, { db, stop });
         if (!server.waitForStarted()) {
             std::fprintf(stderr, "cannot start %s\n", qPrintable(writer));
             return 1;
@@ -191,8 +215,9 @@ int main(int argc, char **argv)
         window.show();
         window.findChild<QLineEdit *>(QStringLiteral("lineEdit_Serverdb"))->setText(db);
         std::vector<Phase> phases;
-        Phase list{"window lists", bench::monotonicNs()};
+        Phase list { "window lists", bench::monotonicNs() };
         window.SoltSetDB_Init();
+        waitForWindow(&window);
         auto *tree = window.findChild<QTreeWidget *>(QStringLiteral("treeWidget"));
         tree->header()->resizeSections(QHeaderView::ResizeToContents);
         QApplication::processEvents();
@@ -201,8 +226,9 @@ int main(int argc, char **argv)
         const int listed = tree->topLevelItemCount();
         settle(700);
 
-        Phase convert{"window converts", bench::monotonicNs()};
+        Phase convert { "window converts", bench::monotonicNs() };
         window.SoltSetDB_Update();
+        waitForWindow(&window);
         convert.to = bench::monotonicNs();
         phases.push_back(convert);
         settle(700);
@@ -215,15 +241,15 @@ int main(int argc, char **argv)
         for (const QByteArray &line : server.readAllStandardOutput().split('\n')) {
             const QList<QByteArray> f = line.split(' ');
             if (f.size() == 3)
-                commits.push_back({f[0].toLongLong(), f[1].toLongLong(), f[2].toInt()});
+                commits.push_back({ f[0].toLongLong(), f[1].toLongLong(), f[2].toInt() });
         }
         std::printf("%s: listed %d rows, output %s\n", mode, listed,
-                    QFile::exists(QStringLiteral("Velmora_new.db")) ? "written" : "MISSING");
-        report(mode, Phase{"window idle"}, commits, phases);
+            QFile::exists(QStringLiteral("Velmora_new.db")) ? "written" : "MISSING");
+        report(mode, Phase { "window idle" }, commits, phases);
         for (const Phase &p : phases)
             report(mode, p, commits, phases);
         QFile::remove(QStringLiteral("Velmora_new.db"));
-        for (const QString &b : QDir::current().entryList({QStringLiteral("Velmora_*_41X.db")}))
+        for (const QString &b : QDir::current().entryList({ QStringLiteral("Velmora_*_41X.db") }))
             QFile::remove(b);
     }
 
@@ -238,6 +264,7 @@ int main(int argc, char **argv)
                 Serverdb *w = Serverdb::openWindow(&main);
                 w->findChild<QLineEdit *>(QStringLiteral("lineEdit_Serverdb"))->setText(db);
                 w->but_SetDB_Sync();
+                waitForWindow(w);
                 w->close();
                 settle(0);
                 QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -249,8 +276,7 @@ int main(int argc, char **argv)
         const long long after = bench::residentKib();
         std::printf("100 windows opened, listing %d rows each, and closed: resident %lld MB before, %lld MB after "
                     "(%+lld MB); %d windows left\n",
-                    small, before / 1024, after / 1024, (after - before) / 1024,
-                    int(main.findChildren<Serverdb *>().size()));
+            small, before / 1024, after / 1024, (after - before) / 1024, int(main.findChildren<Serverdb *>().size()));
     }
     return 0;
 }

@@ -1,5 +1,5 @@
-// Backups: the online backup API into a file renamed into place when
-// complete.
+// Backups: the online backup API, in steps, into a file renamed into place
+// when complete.
 #include "core/serverdb/dbcore.h"
 #include "core/serverdb/dbinternal.h"
 
@@ -20,7 +20,7 @@ QString backupFileName(const QString &folder, const QDateTime &when, const QStri
     return folder.isEmpty() ? name : folder + QLatin1Char('/') + name;
 }
 
-BackupResult writeDatabaseFile(sqlite3 *db, const QString &target)
+BackupResult writeDatabaseFile(sqlite3 *db, const QString &target, const OperationControl *control)
 {
     BackupResult result;
     result.target = target;
@@ -37,8 +37,10 @@ BackupResult writeDatabaseFile(sqlite3 *db, const QString &target)
         int rc = SQLITE_OK;
         Connection dst = openDatabase(partial, OpenMode::Create, &result.error, &rc);
         if (dst) {
-            rc = copyPages(db, dst.get(), -1);
-            if (rc != SQLITE_DONE)
+            rc = copyPages(db, dst.get(), 256, control);
+            if (rc == SQLITE_INTERRUPT)
+                result.error = QStringLiteral("cancelled");
+            else if (rc != SQLITE_DONE)
                 result.error = lastError(dst.get());
         }
         result.ok = dst && rc == SQLITE_DONE;
@@ -54,7 +56,7 @@ BackupResult writeDatabaseFile(sqlite3 *db, const QString &target)
     return result;
 }
 
-BackupResult backupDatabase(const QString &source, const QString &target)
+BackupResult backupDatabase(const QString &source, const QString &target, const OperationControl *control)
 {
     BackupResult result;
     result.target = target;
@@ -63,12 +65,12 @@ BackupResult backupDatabase(const QString &source, const QString &target)
         result.error = QStringLiteral("%1 already exists").arg(target);
         return result;
     }
-    Snapshot snap = snapshotDatabase(source);
-    if (snap.status != ReadStatus::Ok) {
-        result.error = snap.error;
+    ReadSource src = openForReading(source, control);
+    if (src.status != ReadStatus::Ok) {
+        result.error = src.error;
         return result;
     }
-    return writeDatabaseFile(snap.db.get(), target);
+    return writeDatabaseFile(src.db.get(), target, control);
 }
 
 } // namespace quenzal::serverdb

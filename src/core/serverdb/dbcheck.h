@@ -29,6 +29,6 @@ struct DatabaseCheck
     bool sound() const;
 };
 
-DatabaseCheck checkDatabase(const QString &path);
+DatabaseCheck checkDatabase(const QString &path, const OperationControl *control = nullptr);
 
 } // namespace quenzal::serverdb

@@ -6,13 +6,17 @@
 //   it returns (the owners in sqliteraii.h), because the server program keeps
 //   using the same file; nothing is cached between operations. Every
 //   connection waits up to kBusyTimeoutMs for the server's locks.
-// - The server's file is only ever read through a snapshot: its pages are
-//   copied with SQLite's online backup API into a private in-memory database
-//   (snapshotDatabase), in small steps, so the server's writes are held up
-//   for one step at a time, or, when the server changes the file faster than
-//   the copy can finish, once for one whole copy. Listing, the Setting
-//   fields, backups and the conversion all read the snapshot, never the file
-//   under a long read transaction.
+// - The server's file is read where it lies, through a read-only
+//   connection, in short read transactions: listing reads table Terminal and
+//   the format mark in one, the Setting fields in another, so memory grows
+//   with the rows listed, not with the file, and the server's writes wait
+//   only for those reads. Where a copy is the point (a backup, the
+//   conversion's backup, the check's copy) the online backup API copies the
+//   file in small steps into a file, never into memory; the conversion and
+//   the check then read their own copy, not the server's file.
+// - Every operation takes an optional OperationControl (sqliteraii.h): the
+//   database window runs operations on a worker thread and follows them
+//   (waits for the server's lock, progress) and cancels them through it.
 // - Reading never changes the server's file: the connection is read-only,
 //   never creates a file and never checkpoints a WAL. A file in WAL mode is
 //   read with its WAL, which stays as it is (SQLite's shared-memory index
@@ -34,12 +38,14 @@
 //   the target's folder and renamed into place only when complete, so a
 //   crash at any moment leaves either the previous file or a complete one.
 //   A backup never replaces an existing file.
-// - The conversion copies six tables from a snapshot of an old-format file
+// - The conversion copies six tables from its backup of an old-format file
 //   into a fresh copy of a blank new-format reference, one transaction per
 //   table, with prepared INSERTs whose parameters carry each value with the
 //   type its target column expects. A row that the output refuses is
 //   counted, not fatal; a read or write error stops the whole conversion and
-//   removes the half-written output.
+//   removes the half-written output. Conversions to one output take turns
+//   (a lock file beside it), and each removes the temporary files that a
+//   killed one left there.
 // One file per job: storedvalue.cpp (values), snapshot.cpp (reading),
 // terminallisting.cpp (the Terminal list and its marks), setting.cpp,
 // deleterows.cpp, backup.cpp, tablecopy.cpp and conversion.cpp; dbfiles.cpp
@@ -48,8 +54,10 @@
 #include <QDateTime>
 #include <QMetaType>
 #include <QString>
+#include <QTemporaryDir>
 
 #include <array>
+#include <memory>
 #include <cstdint>
 #include <vector>
 
@@ -60,7 +68,8 @@ namespace quenzal::serverdb {
 // One value as SQLite stored it. `bytes` holds the content of a text or blob
 // and, for numbers, the text that SQLite renders for them (what the list
 // shows); a NULL has no bytes.
-struct StoredValue {
+struct StoredValue
+{
     enum Type : std::uint8_t { Null, Integer, Float, Text, Blob };
     Type type = Null;
     qint64 integer = 0;
@@ -87,7 +96,7 @@ constexpr int kColId = 0;
 constexpr int kColIp = 7;
 constexpr int kColMac = 8;
 constexpr int kColName = 9;
-constexpr std::array<int, 4> kKeyColumns{kColId, kColIp, kColMac, kColName};
+constexpr std::array<int, 4> kKeyColumns { kColId, kColIp, kColMac, kColName };
 
 // Texts of the format field.
 QString newFormatText();
@@ -101,7 +110,8 @@ QString cellText(int column, const QByteArray &bytes);
 // column the table lacks reads as NULL.
 using TerminalKey = std::array<StoredValue, 4>;
 
-struct TerminalRow {
+struct TerminalRow
+{
     std::array<QString, kTerminalColumns> texts;
     TerminalKey key;
 };
@@ -109,42 +119,64 @@ struct TerminalRow {
 // How reading the server's file went.
 enum class ReadStatus {
     Ok,
-    Missing,      // no file at the path (nothing is created there)
-    Locked,       // the server held its lock for longer than the busy timeout
+    Missing, // no file at the path (nothing is created there)
+    Locked, // the server held its lock for longer than the busy timeout
     NotADatabase, // the file is no SQLite database (an empty file included)
-    Unreadable,   // damaged, unreadable, or without the table asked for
+    Unreadable, // damaged, unreadable, or without the table asked for
 };
 
 // The SQLite result code's meaning for the user.
 ReadStatus readStatusOf(int sqliteCode);
 
-// A consistent in-memory copy of the database file at `path` (see Design).
-struct Snapshot {
+// A read-only connection on the database file at `path`, its header read
+// once (see Design); with a hot journal, on a rolled-back copy kept in a
+// temporary folder as long as the connection lives.
+struct ReadSource
+{
     ReadStatus status = ReadStatus::Unreadable;
     Connection db;
     QString error;
+    std::unique_ptr<QTemporaryDir> rolledBackCopy;
 };
-Snapshot snapshotDatabase(const QString &path);
+ReadSource openForReading(const QString &path, const OperationControl *control = nullptr);
 
-struct TerminalListing {
+// A deferred read transaction for its lifetime: what is read in it is one
+// committed state of the file.
+class ReadTransaction
+{
+public:
+    explicit ReadTransaction(sqlite3 *db);
+    ~ReadTransaction();
+    ReadTransaction(const ReadTransaction &) = delete;
+    ReadTransaction &operator=(const ReadTransaction &) = delete;
+
+private:
+    sqlite3 *m_db;
+    bool m_open;
+};
+
+struct TerminalListing
+{
     ReadStatus status = ReadStatus::Unreadable;
-    bool ok = false;        // the Terminal query ran to its end
+    bool ok = false; // the Terminal query ran to its end
     bool newFormat = false; // table AlarmInformation exists
     std::vector<TerminalRow> rows;
     QString error;
 };
 
-// Reads the distinct rows of table Terminal from a snapshot of the file.
-TerminalListing readTerminals(const QString &path);
-// The same on an open connection.
-TerminalListing listTerminals(sqlite3 *db);
+// Reads the distinct rows of table Terminal and the format mark of the file,
+// in one read transaction.
+TerminalListing readTerminals(const QString &path, const OperationControl *control = nullptr);
+// The same on an open connection (in the caller's transaction, if any).
+TerminalListing listTerminals(sqlite3 *db, const OperationControl *control = nullptr);
 
 // For each row, a bit per key column (bit i for kKeyColumns[i]) set when
 // another row shows the same text in that column.
 std::vector<std::uint8_t> duplicateMarks(const std::vector<TerminalRow> &rows);
 
-struct SettingValues {
-    ReadStatus status = ReadStatus::Unreadable; // of the snapshot
+struct SettingValues
+{
+    ReadStatus status = ReadStatus::Unreadable; // of the file
     bool ok = false; // the query ran and gave a first row
     bool hasNetworkType = false;
     bool hasServerIp = false;
@@ -152,7 +184,7 @@ struct SettingValues {
     StoredValue serverIp;
 };
 
-SettingValues readSetting(const QString &path);
+SettingValues readSetting(const QString &path, const OperationControl *control = nullptr);
 SettingValues readSettingFrom(sqlite3 *db);
 // "LAN" for exactly "0", "WAN" for anything else, NULL included.
 QString networkTypeText(const StoredValue &value);
@@ -163,7 +195,8 @@ QString serverIpText(const StoredValue &value);
 // the mark of the new format.
 bool Function_HasAlarmTable(sqlite3 *db);
 
-struct DeleteResult {
+struct DeleteResult
+{
     bool ok = false;
     int removed = 0;
     int code = 0; // SQLite result code of a failure
@@ -172,28 +205,30 @@ struct DeleteResult {
 
 // Deletes every Terminal row whose ID, IP, MAC and Name equal the stored
 // values (NULL matches NULL); rows that differ only elsewhere go together.
-DeleteResult deleteTerminalRows(const QString &path, const TerminalKey &key);
+DeleteResult deleteTerminalRows(const QString &path, const TerminalKey &key, const OperationControl *control = nullptr);
 
 // "<folder>/Velmora_yyyy_MM_dd_hh_mm_ss<suffix>".
 QString backupFileName(const QString &folder, const QDateTime &when, const QString &suffix);
 
-struct BackupResult {
+struct BackupResult
+{
     bool ok = false;
     QString target;
     QString error;
 };
 
-// Copies a database, through a snapshot, into a file that must not exist
-// yet. On failure nothing is left at the target.
-BackupResult backupDatabase(const QString &source, const QString &target);
+// Copies a database with the online backup API, in steps, into a file that
+// must not exist yet. On failure or cancel nothing is left at the target.
+BackupResult backupDatabase(const QString &source, const QString &target, const OperationControl *control = nullptr);
 // Writes an open database into a new file `target`, under a temporary name
 // first; never replaces an existing file.
-BackupResult writeDatabaseFile(sqlite3 *db, const QString &target);
+BackupResult writeDatabaseFile(sqlite3 *db, const QString &target, const OperationControl *control = nullptr);
 
-struct TableCopyResult {
+struct TableCopyResult
+{
     QString table;
-    int read = 0;    // distinct source rows
-    int copied = 0;  // rows the output accepted
+    int read = 0; // distinct source rows
+    int copied = 0; // rows the output accepted
     int skipped = 0; // rows the output refused
     bool missing = false; // the table is missing in the source
 };
@@ -208,15 +243,16 @@ bool Function_CopyTask(sqlite3 *src, sqlite3 *out, TableCopyResult *result, QStr
 bool Function_CopyUser(sqlite3 *src, sqlite3 *out, TableCopyResult *result, QString *error);
 bool Function_CopyMusicData(sqlite3 *src, sqlite3 *out, TableCopyResult *result, QString *error);
 
-struct ConversionResult {
+struct ConversionResult
+{
     enum Status {
         Done,
-        SourceUnreadable,  // not a database, locked, corrupt header
+        SourceUnreadable, // not a database, locked, corrupt header
         AlreadyNewFormat,
-        SameFile,          // the source is the output or the reference
+        SameFile, // the source is the output or the reference
         BackupFailed,
         OutputNotReplaced, // the reference could not be copied to the output
-        Failed,            // a read or write error during the copy steps
+        Failed, // a read or write error during the copy steps
     };
     Status status = Failed;
     QString backupPath;
@@ -231,12 +267,13 @@ struct ConversionResult {
 // (the message goes to *error); the tables done so far are in *tables.
 bool copyTables(sqlite3 *src, sqlite3 *out, std::vector<TableCopyResult> *tables, QString *error);
 
-// Converts an old-format database: backs a snapshot of it up to
-// `backupPath`, fills a copy of `referencePath` under a temporary name beside
-// `outputPath` and renames it to `outputPath` once complete.
+// Converts an old-format database: backs it up to `backupPath`, fills a copy
+// of `referencePath` under a temporary name beside `outputPath` from that
+// backup and renames it to `outputPath` once complete. A cancelled
+// conversion removes its backup and its output (status Failed).
 // The caller has checked that source and reference exist.
-ConversionResult convertDatabase(const QString &sourcePath, const QString &referencePath,
-                                 const QString &outputPath, const QString &backupPath);
+ConversionResult convertDatabase(const QString &sourcePath, const QString &referencePath, const QString &outputPath,
+    const QString &backupPath, const OperationControl *control = nullptr);
 
 } // namespace quenzal::serverdb
 

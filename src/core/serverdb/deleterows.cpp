@@ -12,7 +12,7 @@ namespace quenzal::serverdb {
 
 using namespace detail;
 
-DeleteResult deleteTerminalRows(const QString &path, const TerminalKey &key)
+DeleteResult deleteTerminalRows(const QString &path, const TerminalKey &key, const OperationControl *control)
 {
     DeleteResult result;
     if (!QFileInfo(path).isFile()) {
@@ -23,12 +23,13 @@ DeleteResult deleteTerminalRows(const QString &path, const TerminalKey &key)
     Connection db = openDatabase(path, OpenMode::ReadWrite, &result.error, &result.code);
     if (!db)
         return result;
+    followOperation(db.get(), control);
     // IS rather than =, so a row listed with a NULL in one of the four
     // columns can be deleted as well.
     Statement stmt = prepare(db.get(),
-                             "DELETE FROM Terminal WHERE ID IS ?1 AND IP IS ?2 AND MAC IS ?3 "
-                             "AND Name IS ?4",
-                             &result.error);
+        "DELETE FROM Terminal WHERE ID IS ?1 AND IP IS ?2 AND MAC IS ?3 "
+        "AND Name IS ?4",
+        &result.error);
     if (!stmt) {
         result.code = sqlite3_extended_errcode(db.get());
         return result;

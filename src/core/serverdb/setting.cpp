@@ -12,15 +12,15 @@ namespace quenzal::serverdb {
 
 using namespace detail;
 
-SettingValues readSetting(const QString &path)
+SettingValues readSetting(const QString &path, const OperationControl *control)
 {
-    Snapshot snap = snapshotDatabase(path);
-    if (snap.status != ReadStatus::Ok) {
+    ReadSource src = openForReading(path, control);
+    if (src.status != ReadStatus::Ok) {
         SettingValues values;
-        values.status = snap.status;
+        values.status = src.status;
         return values;
     }
-    return readSettingFrom(snap.db.get());
+    return readSettingFrom(src.db.get());
 }
 
 SettingValues readSettingFrom(sqlite3 *db)

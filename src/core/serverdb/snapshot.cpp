@@ -1,5 +1,5 @@
-// Reading the server's file without changing it: a private copy made with
-// the online backup API, or, with a hot journal, a rolled-back copy.
+// Reading the server's file without changing it: a read-only connection on
+// the file itself, or, with a hot journal, on a rolled-back copy of it.
 #include "core/serverdb/dbcore.h"
 #include "core/serverdb/dbinternal.h"
 
@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+
+#include <memory>
 
 #include "core/platform.h"
 #include "core/serverdb/logging.h"
@@ -34,13 +36,13 @@ ReadStatus readStatusOf(int code)
 
 namespace {
 
-void fail(Snapshot *snap, int code, const QString &error)
+void fail(ReadSource *src, int code, const QString &error)
 {
-    snap->status = readStatusOf(code);
-    if (snap->status == ReadStatus::Ok)
-        snap->status = ReadStatus::Unreadable;
-    snap->error = error;
-    snap->db.reset();
+    src->status = readStatusOf(code);
+    if (src->status == ReadStatus::Ok)
+        src->status = ReadStatus::Unreadable;
+    src->error = error;
+    src->db.reset();
 }
 
 QByteArray readWhole(const QString &path, bool *exists)
@@ -50,24 +52,39 @@ QByteArray readWhole(const QString &path, bool *exists)
     return *exists ? f.readAll() : QByteArray();
 }
 
+// Opens the file read-only and reads its header once: the lock, a hot
+// journal, a file that is no database show here. The SQLite result code.
+int openAndProbe(const QString &path, OpenMode mode, ReadSource *src, const OperationControl *control)
+{
+    int rc = SQLITE_OK;
+    src->db = openDatabase(path, mode, &src->error, &rc);
+    if (!src->db)
+        return rc;
+    followOperation(src->db.get(), control);
+    rc = execute(src->db.get(), "SELECT count(*) FROM sqlite_master");
+    if (rc != SQLITE_OK)
+        src->error = lastError(src->db.get());
+    return rc;
+}
+
 // The file has a hot journal, which only a writer may roll back. The file
 // and the journal are copied aside and the copy is rolled back and read. If
 // the server rolls back (or starts a new transaction) while we copy, the
 // journal differs before and after the copy and we try again.
-void snapshotWithHotJournal(const QString &path, Snapshot *snap)
+void openWithHotJournal(const QString &path, ReadSource *src, const OperationControl *control)
 {
     const QString journal = path + QStringLiteral("-journal");
     for (int attempt = 0; attempt < 3; ++attempt) {
-        QTemporaryDir dir;
-        if (!dir.isValid()) {
-            fail(snap, SQLITE_CANTOPEN, QStringLiteral("no temporary folder for the journal copy"));
+        auto dir = std::make_unique<QTemporaryDir>();
+        if (!dir->isValid()) {
+            fail(src, SQLITE_CANTOPEN, QStringLiteral("no temporary folder for the journal copy"));
             return;
         }
         bool hadJournal = false, stillJournal = false;
         const QByteArray before = readWhole(journal, &hadJournal);
-        const QString copy = dir.filePath(QStringLiteral("copy.db"));
+        const QString copy = dir->filePath(QStringLiteral("copy.db"));
         if (!QFile::copy(path, copy)) {
-            fail(snap, SQLITE_IOERR, QStringLiteral("cannot copy %1").arg(path));
+            fail(src, SQLITE_IOERR, QStringLiteral("cannot copy %1").arg(path));
             return;
         }
         const QByteArray after = readWhole(journal, &stillJournal);
@@ -75,76 +92,72 @@ void snapshotWithHotJournal(const QString &path, Snapshot *snap)
             continue; // rolled back or rewritten meanwhile: look again
         QFile out(copy + QStringLiteral("-journal"));
         if (!out.open(QIODevice::WriteOnly) || out.write(before) != before.size() || !out.flush()) {
-            fail(snap, SQLITE_IOERR, out.errorString());
+            fail(src, SQLITE_IOERR, out.errorString());
             return;
         }
         out.close();
-        int rc = SQLITE_OK;
-        Connection src = openDatabase(copy, OpenMode::ReadWrite, &snap->error, &rc);
-        if (!src) {
-            fail(snap, rc, snap->error);
+        // The first read of the copy rolls it back.
+        const int rc = openAndProbe(copy, OpenMode::ReadWrite, src, control);
+        if (rc != SQLITE_OK) {
+            fail(src, rc, src->error);
             return;
         }
-        rc = copyPages(src.get(), snap->db.get(), -1);
-        if (rc != SQLITE_DONE) {
-            fail(snap, rc, lastError(src.get()));
-            return;
-        }
-        snap->status = ReadStatus::Ok;
+        src->rolledBackCopy = std::move(dir);
+        src->status = ReadStatus::Ok;
         return;
     }
     // The journal came and went under us three times; read the file as it
     // is now, which the server has recovered.
-    Connection src = openDatabase(path, OpenMode::ReadOnly, &snap->error);
-    const int rc = src ? copyPages(src.get(), snap->db.get()) : SQLITE_CANTOPEN;
-    if (rc != SQLITE_DONE)
-        fail(snap, rc, src ? lastError(src.get()) : snap->error);
+    const int rc = openAndProbe(path, OpenMode::ReadOnly, src, control);
+    if (rc != SQLITE_OK)
+        fail(src, rc, src->error);
     else
-        snap->status = ReadStatus::Ok;
+        src->status = ReadStatus::Ok;
 }
 
 } // namespace
 
-Snapshot snapshotDatabase(const QString &path)
+ReadSource openForReading(const QString &path, const OperationControl *control)
 {
-    Snapshot snap;
+    ReadSource src;
     const QFileInfo info(path);
     if (!info.isFile()) {
-        snap.status = ReadStatus::Missing;
-        snap.error = noSuchFile(path);
-        return snap;
+        src.status = ReadStatus::Missing;
+        src.error = noSuchFile(path);
+        return src;
     }
     if (info.size() == 0) {
         // SQLite would take an empty file for an empty database (and delete
         // a WAL beside it); for the window it is no database.
-        snap.status = ReadStatus::NotADatabase;
-        snap.error = QStringLiteral("empty file: %1").arg(path);
-        return snap;
+        src.status = ReadStatus::NotADatabase;
+        src.error = QStringLiteral("empty file: %1").arg(path);
+        return src;
     }
-    snap.db = openMemoryDatabase(&snap.error);
-    if (!snap.db) {
-        snap.status = ReadStatus::Unreadable;
-        return snap;
-    }
-    int rc = SQLITE_OK;
-    QString error;
-    Connection src = openDatabase(path, OpenMode::ReadOnly, &error, &rc);
-    if (!src) {
-        fail(&snap, rc, error);
-        return snap;
-    }
-    rc = copyPages(src.get(), snap.db.get());
+    const int rc = openAndProbe(path, OpenMode::ReadOnly, &src, control);
     if (rc == SQLITE_READONLY_ROLLBACK) {
-        src.reset();
-        snapshotWithHotJournal(path, &snap);
-        return snap;
+        src.db.reset();
+        src.error.clear();
+        openWithHotJournal(path, &src, control);
+        return src;
     }
-    if (rc != SQLITE_DONE) {
-        fail(&snap, rc, lastError(src.get()));
-        return snap;
+    if (rc != SQLITE_OK) {
+        fail(&src, rc, src.error);
+        return src;
     }
-    snap.status = ReadStatus::Ok;
-    return snap;
+    src.status = ReadStatus::Ok;
+    return src;
+}
+
+ReadTransaction::ReadTransaction(sqlite3 *db)
+    : m_db(db)
+    , m_open(execute(db, "BEGIN") == SQLITE_OK)
+{
+}
+
+ReadTransaction::~ReadTransaction()
+{
+    if (m_open && execute(m_db, "COMMIT") != SQLITE_OK)
+        execute(m_db, "ROLLBACK");
 }
 
 } // namespace quenzal::serverdb

@@ -1,6 +1,8 @@
 #include "core/serverdb/sqliteraii.h"
 
+#include <QFileInfo>
 #include <QThread>
+#include <QUrl>
 
 #include "core/serverdb/logging.h"
 
@@ -20,17 +22,51 @@ bool configure(sqlite3 *db, int *rc)
     return *rc == SQLITE_OK;
 }
 
+// How often a wait for a lock looks again, and so how soon it sees a cancel.
+constexpr int kLockPollMs = 10;
+
+int waitForLock(void *arg, int count)
+{
+    const auto *control = static_cast<const OperationControl *>(arg);
+    const int waited = count * kLockPollMs;
+    if (control->isCancelled() || waited >= kBusyTimeoutMs)
+        return 0;
+    if (count % (1000 / kLockPollMs) == 0)
+        control->report(OperationControl::WaitingForLock, waited, kBusyTimeoutMs);
+    QThread::msleep(kLockPollMs);
+    return 1;
+}
+
+int stopWhenCancelled(void *arg)
+{
+    return static_cast<const OperationControl *>(arg)->isCancelled() ? 1 : 0;
+}
+
 } // namespace
+
+void followOperation(sqlite3 *db, const OperationControl *control)
+{
+    if (!db || !control)
+        return;
+    sqlite3_busy_handler(db, waitForLock, const_cast<OperationControl *>(control));
+    // About every few thousand virtual-machine steps: far below a millisecond.
+    sqlite3_progress_handler(db, 4000, stopWhenCancelled, const_cast<OperationControl *>(control));
+}
 
 Connection openDatabase(const QString &path, OpenMode mode, QString *error, int *rcOut)
 {
     int flags = SQLITE_OPEN_READONLY;
-    if (mode == OpenMode::ReadWrite)
+    QByteArray name = path.toUtf8();
+    if (mode == OpenMode::ReadWrite) {
         flags = SQLITE_OPEN_READWRITE;
-    else if (mode == OpenMode::Create)
+    } else if (mode == OpenMode::Create) {
         flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
+    } else if (mode == OpenMode::Immutable) {
+        flags |= SQLITE_OPEN_URI;
+        name = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toEncoded() + "?immutable=1";
+    }
     sqlite3 *raw = nullptr;
-    int rc = sqlite3_open_v2(path.toUtf8().constData(), &raw, flags, nullptr);
+    int rc = sqlite3_open_v2(name.constData(), &raw, flags, nullptr);
     Connection db(raw);
     if (rc == SQLITE_OK && !configure(raw, &rc)) {
         // Fall through with the refused setting's code.
@@ -68,12 +104,11 @@ int execute(sqlite3 *db, const char *sql)
     if (!stmt)
         return sqlite3_extended_errcode(db);
     int rc;
-    while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
-    }
+    while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) { }
     return rc == SQLITE_DONE ? SQLITE_OK : rc;
 }
 
-int copyPages(sqlite3 *src, sqlite3 *dst, int stepPages)
+int copyPages(sqlite3 *src, sqlite3 *dst, int stepPages, const OperationControl *control)
 {
     sqlite3_backup *backup = sqlite3_backup_init(dst, "main", src, "main");
     if (!backup)
@@ -91,6 +126,14 @@ int copyPages(sqlite3 *src, sqlite3 *dst, int stepPages)
             stepPages = -1;
         }
         lastRemaining = remaining;
+        if (control) {
+            const int total = sqlite3_backup_pagecount(backup);
+            control->report(OperationControl::Step, total - remaining, total);
+            if (control->isCancelled()) {
+                rc = SQLITE_INTERRUPT;
+                break;
+            }
+        }
         // Between steps the file is free: let a waiting writer have it.
         QThread::yieldCurrentThread();
     }

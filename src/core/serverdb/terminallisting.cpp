@@ -9,6 +9,8 @@
 
 #include <QHash>
 
+#include <limits>
+
 #include "core/serverdb/logging.h"
 
 namespace quenzal::serverdb {
@@ -41,19 +43,134 @@ bool Function_HasAlarmTable(sqlite3 *db)
     return rc == SQLITE_ROW || rc == SQLITE_DONE;
 }
 
-TerminalListing readTerminals(const QString &path)
+namespace {
+
+// Rows of table Terminal copied per read transaction.
+constexpr int kCopyStepRows = 5000;
+
+int dataVersion(sqlite3 *db)
 {
-    Snapshot snap = snapshotDatabase(path);
-    if (snap.status != ReadStatus::Ok) {
-        TerminalListing listing;
-        listing.status = snap.status;
-        listing.error = snap.error;
-        return listing;
-    }
-    return listTerminals(snap.db.get());
+    Statement stmt = prepare(db, "PRAGMA data_version");
+    return stmt && sqlite3_step(stmt.get()) == SQLITE_ROW ? sqlite3_column_int(stmt.get(), 0) : -1;
 }
 
-TerminalListing listTerminals(sqlite3 *db)
+// Copies table Terminal of `src`, values as stored and rowids kept, into a
+// table Terminal of the private database `dst`, and the format mark into
+// *newFormat. In steps of kCopyStepRows rows by rowid, each its own read
+// transaction, so the server's writes wait for one step at a time; when the
+// server commits between two steps (PRAGMA data_version), the copy starts
+// again, and the third time it is taken in one transaction. The SQLite
+// result code.
+int copyTerminalTable(sqlite3 *src, sqlite3 *dst, bool *newFormat, QString *error, const OperationControl *control)
+{
+    int columns = 0;
+    {
+        Statement probe = prepare(src, "SELECT * FROM Terminal", error);
+        if (!probe)
+            return sqlite3_extended_errcode(src);
+        columns = sqlite3_column_count(probe.get());
+    }
+    QByteArray names = "rowid";
+    for (int c = 0; c < columns; ++c)
+        names += ", c" + QByteArray::number(c);
+    if (execute(dst, ("CREATE TABLE Terminal(" + names.mid(7) + ")").constData()) != SQLITE_OK) {
+        *error = lastError(dst);
+        return sqlite3_extended_errcode(dst);
+    }
+    Statement put = prepare(dst,
+        ("INSERT INTO Terminal(" + names + ") VALUES(?" + QByteArray(",?").repeated(columns) + ")").constData(), error);
+    // By rowid in steps; a table without rowids is read in one piece.
+    Statement stepwise = prepare(src, "SELECT rowid, * FROM Terminal WHERE rowid > ?1 ORDER BY rowid LIMIT ?2");
+    Statement whole = prepare(src, stepwise ? "SELECT rowid, * FROM Terminal" : "SELECT NULL, * FROM Terminal", error);
+    if (!put)
+        return sqlite3_extended_errcode(dst);
+    if (!whole)
+        return sqlite3_extended_errcode(src);
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const bool inOne = !stepwise || attempt == 2;
+        int version = -1;
+        qint64 last = std::numeric_limits<qint64>::min();
+        qint64 copied = 0;
+        execute(dst, "BEGIN");
+        for (;;) {
+            ReadTransaction transaction(src);
+            if (!inOne) {
+                const int now = dataVersion(src);
+                if (version >= 0 && now != version)
+                    break; // the server committed between two steps
+                version = now;
+            }
+            sqlite3_stmt *query = inOne ? whole.get() : stepwise.get();
+            sqlite3_reset(query);
+            if (!inOne) {
+                sqlite3_bind_int64(query, 1, last);
+                sqlite3_bind_int(query, 2, kCopyStepRows);
+            }
+            int rc, rows = 0;
+            while ((rc = sqlite3_step(query)) == SQLITE_ROW) {
+                ++rows;
+                last = sqlite3_column_int64(query, 0);
+                sqlite3_reset(put.get());
+                for (int c = 0; c <= columns; ++c) {
+                    sqlite3_value *value = sqlite3_column_value(query, c);
+                    if (!value || sqlite3_bind_value(put.get(), c + 1, value) != SQLITE_OK)
+                        return SQLITE_NOMEM;
+                }
+                if (sqlite3_step(put.get()) != SQLITE_DONE) {
+                    *error = lastError(dst);
+                    return sqlite3_extended_errcode(dst);
+                }
+            }
+            if (rc != SQLITE_DONE) {
+                *error = lastError(src);
+                return rc;
+            }
+            copied += rows;
+            if (control)
+                control->report(OperationControl::Step, copied, 0);
+            if (inOne || rows < kCopyStepRows) {
+                *newFormat = Function_HasAlarmTable(src);
+                execute(dst, "COMMIT");
+                return SQLITE_OK;
+            }
+        }
+        execute(dst, "ROLLBACK");
+        qCDebug(lcServerdb) << "the file changed between two steps of the list; reading it again";
+    }
+    return SQLITE_INTERNAL; // not reached: the third attempt is taken in one piece
+}
+
+} // namespace
+
+TerminalListing readTerminals(const QString &path, const OperationControl *control)
+{
+    TerminalListing listing;
+    ReadSource src = openForReading(path, control);
+    if (src.status != ReadStatus::Ok) {
+        listing.status = src.status;
+        listing.error = src.error;
+        return listing;
+    }
+    // Table Terminal alone is copied, in short read transactions, into a
+    // private database, and listed from there without holding the server up.
+    Connection copy = openMemoryDatabase(&listing.error);
+    followOperation(copy.get(), control);
+    bool newFormat = false;
+    const int rc
+        = copy ? copyTerminalTable(src.db.get(), copy.get(), &newFormat, &listing.error, control) : SQLITE_NOMEM;
+    if (rc != SQLITE_OK) {
+        listing.status = readStatusOf(rc);
+        if (listing.status == ReadStatus::Ok)
+            listing.status = ReadStatus::Unreadable;
+        return listing;
+    }
+    src = ReadSource();
+    listing = listTerminals(copy.get(), control);
+    listing.newFormat = newFormat;
+    return listing;
+}
+
+TerminalListing listTerminals(sqlite3 *db, const OperationControl *control)
 {
     TerminalListing listing;
     Statement stmt = prepare(db, "SELECT DISTINCT* FROM Terminal", &listing.error);
@@ -86,6 +203,8 @@ TerminalListing listTerminals(sqlite3 *db)
                 outOfMemory = true; // a value that could not be converted to text
         }
         rows.push_back(std::move(row));
+        if (control && rows.size() % 4096 == 0)
+            control->report(OperationControl::Step, qint64(rows.size()), 0);
     }
     if (outOfMemory)
         rc = SQLITE_NOMEM;

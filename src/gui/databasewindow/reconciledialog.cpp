@@ -102,7 +102,11 @@ ReconcileDialog::ReconcileDialog(
 
 ReconcileDialog *ReconcileDialog::openFor(QWidget *databaseWindow, const QString &databasePath)
 {
-    const serverdb::TerminalListing listing = serverdb::readTerminals(databasePath);
+    return showFor(databaseWindow, serverdb::readTerminals(databasePath));
+}
+
+ReconcileDialog *ReconcileDialog::showFor(QWidget *databaseWindow, const serverdb::TerminalListing &listing)
+{
     if (!listing.ok) {
         serverdb::warn(databaseWindow, tr("数据库无法读取：") + listing.error);
         return nullptr;

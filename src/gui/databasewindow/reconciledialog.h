@@ -6,6 +6,7 @@
 // comparison are the core's (reconcile.h), the same as quenzal-cli's
 // `reconcile`; the dialog only reads the file once and shows the result.
 #include "core/discovery/reconcile.h"
+#include "core/serverdb/dbcore.h"
 
 #include <QDialog>
 
@@ -26,6 +27,9 @@ public:
     // window that opened `databaseWindow` (its parent) and shows the dialog.
     // A database that cannot be read gives a message instead.
     static ReconcileDialog *openFor(QWidget *databaseWindow, const QString &databasePath);
+    // The same with the Terminal rows already read (the database window
+    // reads them on its worker).
+    static ReconcileDialog *showFor(QWidget *databaseWindow, const quenzal::serverdb::TerminalListing &listing);
 
     QTreeWidget *tree() const { return m_tree; }
     // Rows in each group: silent, unknown, differing.

@@ -1,17 +1,24 @@
 #include "gui/databasewindow/serverdb.h"
 #include "gui/databasewindow/reconciledialog.h"
 
+#include <QBoxLayout>
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
 
 #include "core/serverdb/logging.h"
 #include "core/serverdb/dbcore.h"
+#include "gui/databasewindow/operationrunner.h"
 #include "gui/databasewindow/usermessage.h"
 #include "ui_serverdb.h"
 
 using namespace quenzal::serverdb;
+using Shower = OperationRunner::Shower;
 
 namespace {
 
@@ -46,6 +53,34 @@ QString conversionMessage(const ConversionResult &r)
     return QCoreApplication::translate("Serverdb", "数据库转换失败，未生成Velmora_new.db:") + r.error;
 }
 
+// Why a delete removed nothing, for the user.
+QString deleteError(const DeleteResult &result, const QString &path)
+{
+    if (result.ok) // someone else deleted or changed the row since the list was read
+        return QCoreApplication::translate("Serverdb", "数据库中已没有该行");
+    qCDebug(lcServerdb) << "delete failed:" << result.error;
+    const ReadStatus status = QFileInfo(path).isFile() ? readStatusOf(result.code) : ReadStatus::Missing;
+    if (status == ReadStatus::Locked)
+        return QCoreApplication::translate("Serverdb", "数据库正被服务器占用(已锁定)，请稍后再试");
+    if (status == ReadStatus::Missing)
+        return QCoreApplication::translate("Serverdb", "文件不存在: ") + path;
+    return result.error;
+}
+
+// The layout that holds `widget`, searched from `layout` down.
+QBoxLayout *layoutHolding(QLayout *layout, QWidget *widget)
+{
+    if (!layout)
+        return nullptr;
+    if (layout->indexOf(widget) >= 0)
+        return qobject_cast<QBoxLayout *>(layout);
+    for (int i = 0; i < layout->count(); ++i) {
+        if (QBoxLayout *found = layoutHolding(layout->itemAt(i)->layout(), widget))
+            return found;
+    }
+    return nullptr;
+}
+
 } // namespace
 
 QColor Serverdb::duplicateColor()
@@ -63,15 +98,113 @@ Serverdb::Serverdb(QWidget *parent)
     connect(ui->but_SetDB_Sync, &QAbstractButton::clicked, this, &Serverdb::but_SetDB_Sync);
     connect(ui->but_SetDB_Update, &QAbstractButton::clicked, this, &Serverdb::SoltSetDB_Update);
     connect(ui->treeWidget, &QAbstractItemView::pressed, this, &Serverdb::SoltSetSelect);
-    connect(ui->but_Reconcile, &QAbstractButton::clicked, this,
-        [this] { ReconcileDialog::openFor(this, ui->lineEdit_Serverdb->text()); });
+    connect(ui->but_Reconcile, &QAbstractButton::clicked, this, [this] {
+        const QString path = ui->lineEdit_Serverdb->text();
+        m_runner->run(tr("正在读取终端列表…"), [this, path](const OperationControl &control) -> Shower {
+            auto listing = std::make_shared<const TerminalListing>(readTerminals(path, &control));
+            return [this, listing] {
+                ReconcileDialog::showFor(this, *listing);
+                return false;
+            };
+        });
+    });
     ui->lineEdit_Serverdb->setText(kDefaultPath);
     ui->label_DbStatus->setVisible(false);
+    buildWidgets();
     SoltSetDB_Init();
     SoltSetDB_GetNetType();
 }
 
 Serverdb::~Serverdb() = default;
+
+void Serverdb::buildWidgets()
+{
+    // The progress of a long operation and its cancel button, under the
+    // message line; shown only while an operation has run for a while.
+    m_progress = new QProgressBar(this);
+    m_progress->setObjectName(QStringLiteral("progressBar_Db"));
+    m_cancel = new QPushButton(tr("取消"), this);
+    m_cancel->setObjectName(QStringLiteral("but_SetDB_Cancel"));
+    auto *row = new QHBoxLayout;
+    row->addWidget(m_progress, 1);
+    row->addWidget(m_cancel);
+    if (QBoxLayout *around = layoutHolding(centralWidget()->layout(), ui->label_DbStatus))
+        around->insertLayout(around->indexOf(ui->label_DbStatus) + 1, row);
+    m_progress->hide();
+    m_cancel->hide();
+    m_showProgress = new QTimer(this);
+    m_showProgress->setSingleShot(true);
+    m_showProgress->setInterval(500);
+    connect(m_showProgress, &QTimer::timeout, this, [this] {
+        m_progress->show();
+        m_cancel->show();
+    });
+    connect(m_cancel, &QAbstractButton::clicked, this, &Serverdb::cancelOperation);
+
+    m_runner = std::make_unique<OperationRunner>();
+    connect(m_runner.get(), &OperationRunner::busyChanged, this, &Serverdb::setBusy);
+    connect(m_runner.get(), &OperationRunner::started, this, [this](const QString &doing) {
+        m_waitedForLock = false;
+        m_progress->setRange(0, 0);
+        showDoing(doing);
+    });
+    connect(m_runner.get(), &OperationRunner::waitingForLock, this, [this](int waitedMs, int timeoutMs) {
+        m_waitedForLock = true;
+        showDoing(tr("数据库正被服务器占用(已锁定)，正在等待服务器释放… (%1/%2 秒)")
+                      .arg(waitedMs / 1000)
+                      .arg(timeoutMs / 1000));
+    });
+    connect(m_runner.get(), &OperationRunner::progressed, this, [this](qint64 done, qint64 total) {
+        if (m_waitedForLock) {
+            m_waitedForLock = false;
+            showDoing(tr("服务器已释放数据库，正在读取…"));
+        }
+        if (total > 0) {
+            m_progress->setRange(0, 1000);
+            m_progress->setValue(int(done * 1000 / total));
+        }
+    });
+    connect(m_runner.get(), &OperationRunner::cancelled, this, [this] { m_statusText = tr("操作已取消"); });
+}
+
+bool Serverdb::busy() const
+{
+    return m_runner->busy();
+}
+
+void Serverdb::cancelOperation()
+{
+    m_runner->cancel();
+}
+
+void Serverdb::closeEvent(QCloseEvent *event)
+{
+    m_runner->cancel();
+    QMainWindow::closeEvent(event);
+}
+
+void Serverdb::setBusy(bool busy)
+{
+    for (QWidget *button : { static_cast<QWidget *>(ui->but_SetDB_Copy), static_cast<QWidget *>(ui->but_SetDB_Delete),
+             static_cast<QWidget *>(ui->but_SetDB_Update), static_cast<QWidget *>(ui->but_SetDB_Sync),
+             static_cast<QWidget *>(ui->but_Reconcile) })
+        button->setEnabled(!busy);
+    if (busy)
+        return;
+    m_showProgress->stop();
+    m_progress->hide();
+    m_cancel->hide();
+    ui->label_DbStatus->setText(m_statusText);
+    ui->label_DbStatus->setVisible(!m_statusText.isEmpty());
+}
+
+void Serverdb::showDoing(const QString &text)
+{
+    ui->label_DbStatus->setText(text);
+    ui->label_DbStatus->setVisible(true);
+    if (!m_progress->isVisible() && !m_showProgress->isActive())
+        m_showProgress->start();
+}
 
 Serverdb *Serverdb::openWindow(QWidget *parent)
 {
@@ -100,71 +233,34 @@ void Serverdb::showReadStatus(int status, const QString &path, const QString &er
             text += QStringLiteral(" (%1)").arg(error);
         break;
     }
+    m_statusText = text;
     ui->label_DbStatus->setText(text);
     ui->label_DbStatus->setVisible(!text.isEmpty());
-}
-
-void Serverdb::SoltSetDB_Init()
-{
-    QTreeWidget *list = ui->treeWidget;
-    list->clear();
-    const QString path = ui->lineEdit_Serverdb->text();
-    qCDebug(lcServerdb) << "ServerDataBase Path :" << path;
-    ui->lineEdit_Serverdb_Num->setText(QStringLiteral("0"));
-
-    const TerminalListing listing = readTerminals(path);
-    if (listing.ok) {
-        ui->lineEdit_DB_Version->setText(listing.newFormat ? newFormatText() : oldFormatText());
-        ui->lineEdit_Serverdb_Num->setText(QString::number(listing.rows.size()));
-
-        const std::vector<std::uint8_t> marks = duplicateMarks(listing.rows);
-        const QBrush mark(duplicateColor());
-        QList<QTreeWidgetItem *> items;
-        items.reserve(qsizetype(listing.rows.size()));
-        for (std::size_t r = 0; r < listing.rows.size(); ++r) {
-            const TerminalRow &row = listing.rows[r];
-            auto *item = new QTreeWidgetItem(QStringList(row.texts.begin(), row.texts.end()));
-            item->setData(0, StoredValueRole, QVariant::fromValue(row.key));
-            for (std::size_t k = 0; k < kKeyColumns.size(); ++k) {
-                if (marks[r] & (1u << k))
-                    item->setBackground(kKeyColumns[k], mark);
-            }
-            items.append(item);
-        }
-        // Inserting into a sorted list places each row by itself; one insert
-        // and one sort afterwards give the same order far faster.
-        const bool sorting = list->isSortingEnabled();
-        list->setSortingEnabled(false);
-        list->addTopLevelItems(items);
-        list->setSortingEnabled(sorting);
-    } else {
-        qCDebug(lcServerdb) << "Terminal list not read:" << listing.error;
-    }
-    // A list left empty by a file that could not be read must not pass for a
-    // server without terminals.
-    showReadStatus(int(listing.status), path, listing.error);
-    list->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
 }
 
 void Serverdb::SoltSetDB_GetNetType()
 {
     const QString path = ui->lineEdit_Serverdb->text();
-    const SettingValues setting = readSetting(path);
-    // The server may have taken its lock between the list and this read.
-    if (setting.status != ReadStatus::Ok && setting.status != ReadStatus::Missing
-        && ui->label_DbStatus->text().isEmpty())
-        showReadStatus(int(setting.status), path, QString());
-    if (!setting.ok)
-        return;
-    if (setting.hasNetworkType) {
-        qCDebug(lcServerdb) << "NetworkType=" << setting.networkType.bytes;
-        ui->lineEdit_Serverdb_NetType->setText(networkTypeText(setting.networkType));
-    }
-    if (setting.hasServerIp)
-        ui->lineEdit_Serverdb_Sip->setText(serverIpText(setting.serverIp));
+    m_runner->run(tr("正在读取服务器设置…"), [this, path](const OperationControl &control) -> Shower {
+        const SettingValues setting = readSetting(path, &control);
+        return [this, path, setting] {
+            // The server may have taken its lock between the list and this read.
+            if (setting.status != ReadStatus::Ok && setting.status != ReadStatus::Missing && m_statusText.isEmpty())
+                showReadStatus(int(setting.status), path, QString());
+            if (!setting.ok)
+                return false;
+            if (setting.hasNetworkType) {
+                qCDebug(lcServerdb) << "NetworkType=" << setting.networkType.bytes;
+                ui->lineEdit_Serverdb_NetType->setText(networkTypeText(setting.networkType));
+            }
+            if (setting.hasServerIp)
+                ui->lineEdit_Serverdb_Sip->setText(serverIpText(setting.serverIp));
+            return false;
+        };
+    });
 }
 
-void Serverdb::SoltSetDB_GetSip() {}
+void Serverdb::SoltSetDB_GetSip() { }
 
 bool Serverdb::confirmed()
 {
@@ -181,14 +277,20 @@ void Serverdb::SoltSetDB_Copy()
     const QString source = ui->lineEdit_Serverdb->text();
     // Beside the source, so a backup never lands in a folder that only
     // exists on the server's own machine.
-    const QString target = backupFileName(QFileInfo(source).absolutePath(),
-                                          QDateTime::currentDateTime(), QStringLiteral(".db"));
-    const BackupResult backup = backupDatabase(source, target);
+    const QString target
+        = backupFileName(QFileInfo(source).absolutePath(), QDateTime::currentDateTime(), QStringLiteral(".db"));
+    // One backup per confirmation, also when it is cancelled.
     ui->checkBox_SetDB->setChecked(false);
-    if (backup.ok)
-        warn(this, tr("数据库备份完成:") + backup.target);
-    else
-        warn(this, tr("数据库备份失败:") + backup.error);
+    m_runner->run(tr("正在备份数据库…"), [this, source, target](const OperationControl &control) -> Shower {
+        const BackupResult backup = backupDatabase(source, target, &control);
+        return [this, backup] {
+            if (backup.ok)
+                warn(this, tr("数据库备份完成:") + backup.target);
+            else
+                warn(this, tr("数据库备份失败:") + backup.error);
+            return false;
+        };
+    });
 }
 
 void Serverdb::SoltSetDB_Delete()
@@ -198,12 +300,26 @@ void Serverdb::SoltSetDB_Delete()
     const QList<QTreeWidgetItem *> selected = ui->treeWidget->selectedItems();
     if (selected.isEmpty())
         return;
-    QString error;
-    const int deleted = Function_DeleteRow(selected.first(), &error);
-    SoltSetDB_Init();
     ui->checkBox_SetDB->setChecked(false);
-    if (deleted != 1)
-        warn(this, tr("删除失败:") + error);
+    const QVariant key = selected.first()->data(0, StoredValueRole);
+    if (!key.canConvert<TerminalKey>()) {
+        SoltSetDB_Init();
+        warn(this, tr("删除失败:") + tr("该行不是从数据库读出的"));
+        return;
+    }
+    const QString path = ui->lineEdit_Serverdb->text();
+    const TerminalKey values = key.value<TerminalKey>();
+    m_runner->run(tr("正在删除…"), [this, path, values](const OperationControl &control) -> Shower {
+        const DeleteResult result = deleteTerminalRows(path, values, &control);
+        const QString error = result.ok && result.removed > 0 ? QString() : deleteError(result, path);
+        return [this, error] {
+            // The reload runs after the message has been read.
+            SoltSetDB_Init();
+            if (!error.isEmpty())
+                warn(this, tr("删除失败:") + error);
+            return false;
+        };
+    });
 }
 
 int Serverdb::Function_DeleteRow(const QTreeWidgetItem *item, QString *error)
@@ -218,23 +334,11 @@ int Serverdb::Function_DeleteRow(const QTreeWidgetItem *item, QString *error)
     }
     const QString path = ui->lineEdit_Serverdb->text();
     const DeleteResult result = deleteTerminalRows(path, key.value<TerminalKey>());
-    if (!result.ok) {
-        qCDebug(lcServerdb) << "delete failed:" << result.error;
-        const ReadStatus status = QFileInfo(path).isFile() ? readStatusOf(result.code) : ReadStatus::Missing;
-        if (status == ReadStatus::Locked)
-            *error = tr("数据库正被服务器占用(已锁定)，请稍后再试");
-        else if (status == ReadStatus::Missing)
-            *error = tr("文件不存在: ") + path;
-        else
-            *error = result.error;
+    if (!result.ok || result.removed == 0) {
+        *error = deleteError(result, path);
         return -1;
     }
     qCDebug(lcServerdb) << "deleted rows:" << result.removed;
-    if (result.removed == 0) {
-        // Someone else deleted or changed the row since the list was read.
-        *error = tr("数据库中已没有该行");
-        return -1;
-    }
     return 1;
 }
 
@@ -250,10 +354,16 @@ void Serverdb::SoltSetDB_Update()
         return;
     }
     const QString backup = backupFileName(QString(), QDateTime::currentDateTime(), QStringLiteral("_41X.db"));
-    const ConversionResult result = convertDatabase(source, kReferenceDb, kOutputDb, backup);
-    if (result.status != ConversionResult::Done)
-        qCDebug(lcServerdb) << "conversion stopped:" << result.status << result.error;
-    warn(this, conversionMessage(result));
+    m_runner->run(tr("正在转换数据库…"), [this, source, backup](const OperationControl &control) -> Shower {
+        const ConversionResult result = convertDatabase(source, kReferenceDb, kOutputDb, backup, &control);
+        if (result.status != ConversionResult::Done)
+            qCDebug(lcServerdb) << "conversion stopped:" << result.status << result.error;
+        const QString message = conversionMessage(result);
+        return [this, message] {
+            warn(this, message);
+            return false;
+        };
+    });
 }
 
 void Serverdb::SoltSetSelect()
@@ -268,27 +378,4 @@ void Serverdb::but_SetDB_Sync()
 {
     SoltSetDB_Init();
     SoltSetDB_GetNetType();
-}
-
-void Serverdb::Function_AddRow(const char *id, const char *ip, const char *mac, const char *name,
-                               QTreeWidgetItem *item)
-{
-    ui->treeWidget->addTopLevelItem(item);
-    ui->treeWidget->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    Function_GetDate(id, kColId, item);
-    Function_GetDate(ip, kColIp, item);
-    Function_GetDate(mac, kColMac, item);
-    Function_GetDate(name, kColName, item);
-}
-
-void Serverdb::Function_GetDate(const char *src, int num, QTreeWidgetItem *item)
-{
-    const QString text = cellText(num, QByteArray(src));
-    const QList<QTreeWidgetItem *> found = ui->treeWidget->findItems(text, Qt::MatchExactly, num);
-    if (found.size() <= 1)
-        return;
-    const QBrush mark(duplicateColor());
-    item->setBackground(num, mark);
-    for (QTreeWidgetItem *other : found)
-        other->setBackground(num, mark);
 }

@@ -1,9 +1,15 @@
 #pragma once
 // The database window: a view of the server's SQLite file.
 //
-// Serverdb is wiring only. Its slots read the path field, call the database
-// core (dbcore.h), which opens the file, works and closes it within the call,
-// and write the results into the widgets. The window holds no connection and
+// Serverdb is wiring only. Its slots read the path field and hand the work
+// to an OperationRunner (operationrunner.h), which calls the database core
+// (dbcore.h) on a worker thread, one operation at a time; the core opens the
+// file, works and closes it within the call, and the result is written into
+// the widgets back on the GUI thread (a long list in slices). While an
+// operation runs, the buttons that would start another are disabled, the
+// message line says what it does (and that it waits for the server's lock),
+// and a progress bar with a cancel button shows once it takes a while.
+// Closing the window cancels it. The window holds no connection and
 // caches nothing between operations; what it knows is what its widgets show,
 // plus the stored values of the four key columns of each listed row, which
 // ride on the row itself (StoredValueRole) so a delete can bind them back
@@ -15,6 +21,10 @@
 
 #include <memory>
 
+class OperationRunner;
+class QProgressBar;
+class QPushButton;
+class QTimer;
 class QTreeWidgetItem;
 
 namespace Ui {
@@ -40,12 +50,15 @@ public:
     ~Serverdb() override;
 
     Ui::Serverdb *form() const { return ui.get(); }
+    // An operation runs or waits for its turn.
+    bool busy() const;
+    // Stops the running operation; the widgets keep what they show.
+    void cancelOperation();
 
     // Appends one row and marks its duplicates by searching the list; the
     // four values are the row's raw ID, IP, MAC and Name. A load marks its
     // rows in one pass instead (SoltSetDB_Init).
-    void Function_AddRow(const char *id, const char *ip, const char *mac, const char *name,
-                         QTreeWidgetItem *item);
+    void Function_AddRow(const char *id, const char *ip, const char *mac, const char *name, QTreeWidgetItem *item);
     // Deletes the stored rows that the listed row stands for: 1 when rows
     // were deleted, -1 when the statement failed or found no row (the reason,
     // for the user, goes to *error).
@@ -62,11 +75,28 @@ public Q_SLOTS:
     void but_SetDB_Sync();
     void Function_GetDate(const char *src, int num, QTreeWidgetItem *item);
 
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
 private:
+    struct ListLoad;
     bool confirmed();
+    void buildWidgets();
+    void setBusy(bool busy);
+    void showDoing(const QString &text);
+    // One slice of a loaded list into the widgets; true while more is left.
+    bool showListSlice(const QString &path, ListLoad &load);
+
     // The status line under the list: why the file could not be read, or
     // nothing.
     void showReadStatus(int status, const QString &path, const QString &error);
 
     std::unique_ptr<Ui::Serverdb> ui;
+    QProgressBar *m_progress = nullptr;
+    QPushButton *m_cancel = nullptr;
+    QTimer *m_showProgress = nullptr;
+    QString m_statusText; // the read status under the list, without what runs
+    bool m_waitedForLock = false;
+    // Last member: destroyed first, so the worker stops before the widgets go.
+    std::unique_ptr<OperationRunner> m_runner;
 };

@@ -100,7 +100,10 @@ private Q_SLOTS:
         QVERIFY(button);
         QCOMPARE(button->text(), u("与在线终端核对"));
         window.findChild<QLineEdit *>(u("lineEdit_Serverdb"))->setText(db);
+        // The window reads on a worker; its buttons answer once it is idle.
+        QVERIFY(QTest::qWaitFor([&] { return !window.busy(); }, 20000));
         button->click();
+        QVERIFY(QTest::qWaitFor([&] { return !window.busy(); }, 20000));
         auto *dialog = window.findChild<ReconcileDialog *>();
         QVERIFY(dialog);
         QVERIFY(dialog->isVisible());

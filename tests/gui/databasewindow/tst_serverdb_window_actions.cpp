@@ -25,8 +25,8 @@ private Q_SLOTS:
         QCOMPARE(QSet<Serverdb *>(windows.begin(), windows.end()).size(), 100);
         for (const QPointer<Serverdb> &window : windows)
             QVERIFY(window->close());
-        QTRY_VERIFY_WITH_TIMEOUT(std::all_of(windows.begin(), windows.end(), [](const QPointer<Serverdb> &p) { return p.isNull(); }),
-                                 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            std::all_of(windows.begin(), windows.end(), [](const QPointer<Serverdb> &p) { return p.isNull(); }), 5000);
         QVERIFY(main.findChildren<Serverdb *>().isEmpty());
     }
 
@@ -45,7 +45,8 @@ private Q_SLOTS:
         const QStringList before = QDir(m_dir->path()).entryList(QDir::Files);
         const QByteArray digest = fixtures::fileDigest(m_db);
         QTest::mouseClick(w<QPushButton>(window.get(), button.toLatin1().constData()), Qt::LeftButton);
-        QCOMPARE(m_messages, QStringList{u("请勾选确认操作")});
+        QVERIFY(idle(window.get()));
+        QCOMPARE(m_messages, QStringList { u("请勾选确认操作") });
         QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), before);
         QCOMPARE(fixtures::fileDigest(m_db), digest);
         QCOMPARE(list->topLevelItemCount(), 6);
@@ -72,6 +73,7 @@ private Q_SLOTS:
         QCOMPARE(list->selectedItems().size(), 1);
         w<QCheckBox>(window.get(), "checkBox_SetDB")->click();
         QTest::mouseClick(w<QPushButton>(window.get(), "but_SetDB_Delete"), Qt::LeftButton);
+        QVERIFY(idle(window.get()));
         QVERIFY(m_messages.isEmpty());
         QVERIFY(!w<QCheckBox>(window.get(), "checkBox_SetDB")->isChecked());
         QVERIFY2(!rowByName(list, name), "the reloaded list no longer shows the row");
@@ -86,6 +88,7 @@ private Q_SLOTS:
         box->click();
         const QByteArray digest = fixtures::fileDigest(m_db);
         QTest::mouseClick(w<QPushButton>(window.get(), "but_SetDB_Delete"), Qt::LeftButton);
+        QVERIFY(idle(window.get()));
         QVERIFY(box->isChecked());
         QCOMPARE(fixtures::fileDigest(m_db), digest);
         QVERIFY(m_messages.isEmpty());
@@ -97,24 +100,28 @@ private Q_SLOTS:
         auto *box = w<QCheckBox>(window.get(), "checkBox_SetDB");
         box->click();
         QTest::mouseClick(w<QPushButton>(window.get(), "but_SetDB_Copy"), Qt::LeftButton);
+        QVERIFY(idle(window.get()));
         QVERIFY(!box->isChecked());
-        const QStringList backups = QDir(m_dir->path()).entryList({u("Velmora_*.db")}, QDir::Files);
+        const QStringList backups = QDir(m_dir->path()).entryList({ u("Velmora_*.db") }, QDir::Files);
         QCOMPARE(backups.size(), 1);
-        QVERIFY(QRegularExpression(u("^Velmora_\\d{4}_\\d\\d_\\d\\d_\\d\\d_\\d\\d_\\d\\d\\.db$")).match(backups[0]).hasMatch());
+        QVERIFY(QRegularExpression(u("^Velmora_\\d{4}_\\d\\d_\\d\\d_\\d\\d_\\d\\d_\\d\\d\\.db$"))
+                    .match(backups[0])
+                    .hasMatch());
         QCOMPARE(m_messages.size(), 1);
         QVERIFY2(m_messages[0].contains(m_dir->filePath(backups[0])), qPrintable(m_messages[0]));
         QCOMPARE(fixtures::rows(m_dir->filePath(backups[0]), "SELECT * FROM Terminal"),
-                 fixtures::rows(m_db, "SELECT * FROM Terminal"));
+            fixtures::rows(m_db, "SELECT * FROM Terminal"));
 
         // A source that is missing: the failure is reported, nothing made.
         m_messages.clear();
         w<QLineEdit>(window.get(), "lineEdit_Serverdb")->setText(m_dir->filePath(u("gone.db")));
         box->click();
         QTest::mouseClick(w<QPushButton>(window.get(), "but_SetDB_Copy"), Qt::LeftButton);
+        QVERIFY(idle(window.get()));
         QVERIFY(!box->isChecked());
         QCOMPARE(m_messages.size(), 1);
         QVERIFY(m_messages[0].startsWith(u("数据库备份失败")));
-        QCOMPARE(QDir(m_dir->path()).entryList({u("Velmora_*.db")}, QDir::Files).size(), 1);
+        QCOMPARE(QDir(m_dir->path()).entryList({ u("Velmora_*.db") }, QDir::Files).size(), 1);
     }
 
     void conversionButton()
@@ -123,13 +130,16 @@ private Q_SLOTS:
         auto *convert = w<QPushButton>(window.get(), "but_SetDB_Update");
 
         QTest::mouseClick(convert, Qt::LeftButton);
-        QCOMPARE(m_messages.takeLast(), u("参考数据库不存在，请将423以上版本空白数据库复制到当前目录下，数据库名称必须为:LS_New.db"));
+        QVERIFY(idle(window.get()));
+        QCOMPARE(m_messages.takeLast(),
+            u("参考数据库不存在，请将423以上版本空白数据库复制到当前目录下，数据库名称必须为:LS_New.db"));
         QVERIFY(fixtures::createReference(u("LS_New.db")));
 
         QTest::mouseClick(convert, Qt::LeftButton);
+        QVERIFY(idle(window.get()));
         QCOMPARE(m_messages.takeLast(), u("数据库转换完成,当前目录下数据库名称为:Velmora_new.db"));
         QVERIFY(QFile::exists(u("Velmora_new.db")));
-        QCOMPARE(QDir::current().entryList({u("Velmora_*_41X.db")}, QDir::Files).size(), 1);
+        QCOMPARE(QDir::current().entryList({ u("Velmora_*_41X.db") }, QDir::Files).size(), 1);
         QCOMPARE(fixtures::rows(u("Velmora_new.db"), "SELECT count(*) FROM Terminal").value(0).value(0).toInt(), 6);
         QCOMPARE(w<QTreeWidget>(window.get(), "treeWidget")->topLevelItemCount(), 6);
 
@@ -137,31 +147,37 @@ private Q_SLOTS:
         QVERIFY(fixtures::exec(u("LS_New.db"), "CREATE UNIQUE INDEX one_id ON Terminal(ID)"));
         QTest::qWait(1100); // the backup name has a one-second grain
         QTest::mouseClick(convert, Qt::LeftButton);
-        QCOMPARE(m_messages.takeLast(), u("数据库转换完成,当前目录下数据库名称为:Velmora_new.db\nTerminal表有2行未复制"));
+        QVERIFY(idle(window.get()));
+        QCOMPARE(
+            m_messages.takeLast(), u("数据库转换完成,当前目录下数据库名称为:Velmora_new.db\nTerminal表有2行未复制"));
 
         w<QLineEdit>(window.get(), "lineEdit_Serverdb")->setText(u("Velmora_new.db"));
         QTest::mouseClick(convert, Qt::LeftButton);
+        QVERIFY(idle(window.get()));
         QVERIFY2(m_messages.takeLast().startsWith(u("数据库不能是")), "the output is never its own source");
 
         w<QLineEdit>(window.get(), "lineEdit_Serverdb")->setText(u("LS_New.db"));
         QTest::mouseClick(convert, Qt::LeftButton);
+        QVERIFY(idle(window.get()));
         QVERIFY(!m_messages.isEmpty());
 
         const QString newFormat = m_dir->filePath(u("new.db"));
         QVERIFY(fixtures::createNewFormat(newFormat));
         w<QLineEdit>(window.get(), "lineEdit_Serverdb")->setText(newFormat);
         QTest::mouseClick(convert, Qt::LeftButton);
+        QVERIFY(idle(window.get()));
         QCOMPARE(m_messages.takeLast(), u("当前数据库版本已经是最新的不需要转换"));
 
         w<QLineEdit>(window.get(), "lineEdit_Serverdb")->setText(m_dir->filePath(u("none.db")));
         QTest::mouseClick(convert, Qt::LeftButton);
+        QVERIFY(idle(window.get()));
         QCOMPARE(m_messages.takeLast(), u("请将423以下版本数据库复制到当前目录下，数据库名称必须为:Velmora.db"));
     }
 
     void hugeNameIsListedAndDeleted()
     {
         const QByteArray huge = QByteArray("名").repeated(1 << 20);
-        QVERIFY(fixtures::insert(m_db, "Terminal", {terminal(77, QByteArray("ip77"), QByteArray("mac77"), huge)}));
+        QVERIFY(fixtures::insert(m_db, "Terminal", { terminal(77, QByteArray("ip77"), QByteArray("mac77"), huge) }));
         auto window = openOn(m_db);
         auto *list = w<QTreeWidget>(window.get(), "treeWidget");
         QCOMPARE(list->topLevelItemCount(), 7);
@@ -172,6 +188,7 @@ private Q_SLOTS:
         QCOMPARE(list->selectedItems(), found);
         w<QCheckBox>(window.get(), "checkBox_SetDB")->click();
         QTest::mouseClick(w<QPushButton>(window.get(), "but_SetDB_Delete"), Qt::LeftButton);
+        QVERIFY(idle(window.get()));
         QCOMPARE(list->topLevelItemCount(), 6);
     }
 
@@ -183,10 +200,12 @@ private Q_SLOTS:
         selectRow(first.get(), rowByName(list1, u("门口")));
         w<QCheckBox>(first.get(), "checkBox_SetDB")->click();
         QTest::mouseClick(w<QPushButton>(first.get(), "but_SetDB_Delete"), Qt::LeftButton);
+        QVERIFY(idle(first.get()));
         QCOMPARE(list1->topLevelItemCount(), 5);
         auto *list2 = w<QTreeWidget>(second.get(), "treeWidget");
         QCOMPARE(list2->topLevelItemCount(), 6);
         QTest::mouseClick(w<QPushButton>(second.get(), "but_SetDB_Sync"), Qt::LeftButton);
+        QVERIFY(idle(second.get()));
         QCOMPARE(list2->topLevelItemCount(), 5);
     }
 };

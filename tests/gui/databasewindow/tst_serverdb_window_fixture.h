@@ -28,8 +28,7 @@ inline QString u(const char *text)
     return QString::fromUtf8(text);
 }
 
-template<class T>
-inline T *w(QWidget *window, const char *name)
+template <class T> inline T *w(QWidget *window, const char *name)
 {
     T *widget = window->findChild<T *>(QLatin1String(name));
     if (!widget)
@@ -39,7 +38,14 @@ inline T *w(QWidget *window, const char *name)
 
 inline Row terminal(QVariant id, QVariant ip, QVariant mac, QVariant name, QVariant vol = 5)
 {
-    return {id, vol, 0, 1, 1, 0, 1, ip, mac, name};
+    return { id, vol, 0, 1, 1, 0, 1, ip, mac, name };
+}
+
+// The window's operations run on a worker: true once it has shown the
+// results of all of them.
+inline bool idle(Serverdb *window, int timeoutMs = 20000)
+{
+    return QTest::qWaitFor([window] { return !window->busy(); }, timeoutMs);
 }
 
 inline QTreeWidgetItem *rowByName(QTreeWidget *list, const QString &name)
@@ -51,18 +57,19 @@ inline QTreeWidgetItem *rowByName(QTreeWidget *list, const QString &name)
 inline bool marked(QTreeWidgetItem *item, int column)
 {
     return item->background(column).color() == Serverdb::duplicateColor()
-           && item->background(column).style() == Qt::SolidPattern;
+        && item->background(column).style() == Qt::SolidPattern;
 }
 
 // A connection of the server holding its exclusive lock.
-struct LockHolder {
+struct LockHolder
+{
     sqlite3 *db = nullptr;
     bool ok = false;
     explicit LockHolder(const QString &path)
     {
         sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
         ok = sqlite3_exec(db, "BEGIN EXCLUSIVE; INSERT INTO Terminal(ID) VALUES(999);", nullptr, nullptr, nullptr)
-             == SQLITE_OK;
+            == SQLITE_OK;
     }
     ~LockHolder()
     {
@@ -71,7 +78,7 @@ struct LockHolder {
     }
 };
 
-} // namespace
+} // namespace serverdb_window_fixture
 
 using namespace serverdb_window_fixture;
 
@@ -91,8 +98,12 @@ protected:
         window->show();
         if (!QTest::qWaitForWindowExposed(window.get()))
             qWarning("window not exposed");
+        if (!idle(window.get()))
+            qWarning("the window's first load did not end");
         w<QLineEdit>(window.get(), "lineEdit_Serverdb")->setText(path);
         QTest::mouseClick(w<QPushButton>(window.get(), "but_SetDB_Sync"), Qt::LeftButton);
+        if (!idle(window.get()))
+            qWarning("the refresh did not end");
         return window;
     }
 
@@ -120,12 +131,12 @@ private Q_SLOTS:
         m_db = m_dir->filePath(u("Velmora.db"));
         QVERIFY(fixtures::createOldFormat(m_db));
         QVERIFY(fixtures::insert(m_db, "Terminal",
-                                 {terminal(1, QByteArray("192.168.1.11"), QByteArray("AA:00"), QStringLiteral("大厅")),
-                                  terminal(1, QByteArray("192.168.1.12"), QByteArray("AA:01"), QStringLiteral("门口")),
-                                  terminal(2, QByteArray("192.168.1.13"), QByteArray("AA:02"), QStringLiteral("大厅")),
-                                  terminal(3, QByteArray("192.168.1.14"), QByteArray("AA:02"), QByteArray("\xff\xfe bad"), 7),
-                                  terminal(3, QByteArray("192.168.1.14"), QByteArray("AA:02"), QByteArray("\xff\xfe bad"), 9),
-                                  terminal(4, QByteArray("192.168.1.15"), QByteArray("aa:02"), QByteArray("x\" OR \"1\"=\"1"))}));
+            { terminal(1, QByteArray("192.168.1.11"), QByteArray("AA:00"), QStringLiteral("大厅")),
+                terminal(1, QByteArray("192.168.1.12"), QByteArray("AA:01"), QStringLiteral("门口")),
+                terminal(2, QByteArray("192.168.1.13"), QByteArray("AA:02"), QStringLiteral("大厅")),
+                terminal(3, QByteArray("192.168.1.14"), QByteArray("AA:02"), QByteArray("\xff\xfe bad"), 7),
+                terminal(3, QByteArray("192.168.1.14"), QByteArray("AA:02"), QByteArray("\xff\xfe bad"), 9),
+                terminal(4, QByteArray("192.168.1.15"), QByteArray("aa:02"), QByteArray("x\" OR \"1\"=\"1")) }));
         QVERIFY(fixtures::exec(m_db, "INSERT INTO Setting VALUES(1,'0','',8000)"));
     }
 

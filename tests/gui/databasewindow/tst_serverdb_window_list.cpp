@@ -13,16 +13,19 @@ private Q_SLOTS:
         QCOMPARE(window.windowTitle(), u("数据库终端列表(蓝色背景为重复项)"));
         auto *list = w<QTreeWidget>(&window, "treeWidget");
         QCOMPARE(list->columnCount(), 11);
-        const QStringList headers{u("ID"), u("Vol"), u("M"), u("IEnable"), u("RBEnable"), u("RMEnable"),
-                                  u("OBEnable "), u("IP"), u("MAC"), u("Name"), QString()};
+        const QStringList headers { u("ID"), u("Vol"), u("M"), u("IEnable"), u("RBEnable"), u("RMEnable"),
+            u("OBEnable "), u("IP"), u("MAC"), u("Name"), QString() };
         for (int c = 0; c < 11; ++c)
             QCOMPARE(list->headerItem()->text(c), headers[c]);
         QVERIFY(list->isSortingEnabled());
         QCOMPARE(list->selectionMode(), QAbstractItemView::SingleSelection);
         QCOMPARE(list->topLevelItemCount(), 0);
-        const struct { const char *name; const char *text; } labels[] = {
-            {"label_48", "文件路径："}, {"label_49", "列表数量："}, {"label_52", "操作设置："},
-            {"label_50", "网络模式："}, {"label_51", "绑定地址："}, {"label_53", "版本："}};
+        const struct
+        {
+            const char *name;
+            const char *text;
+        } labels[] = { { "label_48", "文件路径：" }, { "label_49", "列表数量：" }, { "label_52", "操作设置：" },
+            { "label_50", "网络模式：" }, { "label_51", "绑定地址：" }, { "label_53", "版本：" } };
         for (const auto &l : labels)
             QCOMPARE(w<QLabel>(&window, l.name)->text(), u(l.text));
         QCOMPARE(w<QCheckBox>(&window, "checkBox_SetDB")->text(), u("确认操作"));
@@ -34,8 +37,8 @@ private Q_SLOTS:
         // The default path names no file here: nothing listed, nothing made.
         QCOMPARE(w<QLineEdit>(&window, "lineEdit_Serverdb")->text(), u("C:/IP-SERVER/Velmora.db"));
         QVERIFY(!w<QLineEdit>(&window, "lineEdit_Serverdb")->isReadOnly());
-        for (const char *name : {"lineEdit_Serverdb_Num", "lineEdit_Serverdb_NetType", "lineEdit_Serverdb_Sip",
-                                 "lineEdit_DB_Version"}) {
+        for (const char *name :
+            { "lineEdit_Serverdb_Num", "lineEdit_Serverdb_NetType", "lineEdit_Serverdb_Sip", "lineEdit_DB_Version" }) {
             QCOMPARE(w<QLineEdit>(&window, name)->text(), u("0"));
             QVERIFY2(w<QLineEdit>(&window, name)->isReadOnly(), name);
         }
@@ -68,10 +71,12 @@ private Q_SLOTS:
         // The path is read afresh: a new file, then a missing one.
         const QString other = m_dir->filePath(u("other.db"));
         QVERIFY(fixtures::createNewFormat(other));
-        QVERIFY(fixtures::exec(other, "INSERT INTO Terminal(ID, IP) VALUES(9, '10.0.0.9');"
-                                      "INSERT INTO Setting VALUES(1, 1, '10.0.0.1', 1);"));
+        QVERIFY(fixtures::exec(other,
+            "INSERT INTO Terminal(ID, IP) VALUES(9, '10.0.0.9');"
+            "INSERT INTO Setting VALUES(1, 1, '10.0.0.1', 1);"));
         w<QLineEdit>(window.get(), "lineEdit_Serverdb")->setText(other);
         QTest::mouseClick(w<QPushButton>(window.get(), "but_SetDB_Sync"), Qt::LeftButton);
+        QVERIFY(idle(window.get()));
         QCOMPARE(list->topLevelItemCount(), 1);
         QCOMPARE(w<QLineEdit>(window.get(), "lineEdit_DB_Version")->text(), u("V2.0 （V423以上版本软件)"));
         QCOMPARE(w<QLineEdit>(window.get(), "lineEdit_Serverdb_NetType")->text(), u("WAN"));
@@ -80,10 +85,11 @@ private Q_SLOTS:
         const QString missing = m_dir->filePath(u("missing.db"));
         w<QLineEdit>(window.get(), "lineEdit_Serverdb")->setText(missing);
         QTest::mouseClick(w<QPushButton>(window.get(), "but_SetDB_Sync"), Qt::LeftButton);
+        QVERIFY(idle(window.get()));
         QCOMPARE(list->topLevelItemCount(), 0);
         QCOMPARE(w<QLineEdit>(window.get(), "lineEdit_Serverdb_Num")->text(), u("0"));
         QVERIFY2(w<QLineEdit>(window.get(), "lineEdit_DB_Version")->text().startsWith(u("V2.0")),
-                 "a failed read keeps the previous format text");
+            "a failed read keeps the previous format text");
         QVERIFY(!QFile::exists(missing));
         QVERIFY(m_messages.isEmpty());
     }
@@ -130,6 +136,7 @@ private Q_SLOTS:
         }
         w<QLineEdit>(window.get(), "lineEdit_Serverdb")->setText(file);
         QTest::mouseClick(w<QPushButton>(window.get(), "but_SetDB_Sync"), Qt::LeftButton);
+        QVERIFY(idle(window.get()));
 
         QVERIFY(m_messages.isEmpty()); // never a dialog
         if (start.isEmpty()) {
@@ -145,6 +152,7 @@ private Q_SLOTS:
         lock.reset();
         w<QLineEdit>(window.get(), "lineEdit_Serverdb")->setText(m_db);
         QTest::mouseClick(w<QPushButton>(window.get(), "but_SetDB_Sync"), Qt::LeftButton);
+        QVERIFY(idle(window.get()));
         QCOMPARE(list->topLevelItemCount(), 6);
         QVERIFY(status->text().isEmpty() && !status->isVisible());
     }
@@ -175,6 +183,7 @@ private Q_SLOTS:
             QVERIFY(QFile::remove(m_db));
         w<QCheckBox>(window.get(), "checkBox_SetDB")->click();
         QTest::mouseClick(w<QPushButton>(window.get(), "but_SetDB_Delete"), Qt::LeftButton);
+        QVERIFY(idle(window.get()));
         QCOMPARE(m_messages.size(), 1);
         QVERIFY2(m_messages[0].startsWith(message), qPrintable(m_messages[0]));
         QVERIFY(!w<QCheckBox>(window.get(), "checkBox_SetDB")->isChecked());
@@ -182,6 +191,72 @@ private Q_SLOTS:
         if (kind == u("locked"))
             QCOMPARE(fixtures::rows(m_db, "SELECT count(*) FROM Terminal").value(0).value(0).toInt(), 6);
         QVERIFY(kind != u("nofile") || !QFile::exists(m_db));
+    }
+
+    // While an operation runs the window answers: the buttons that would
+    // start another are off, the message line says that the server holds
+    // the lock and that the window waits, and the list comes when it goes.
+    void waitsForTheLockWithoutFreezing()
+    {
+        auto window = openOn(m_db);
+        auto *list = w<QTreeWidget>(window.get(), "treeWidget");
+        auto *status = w<QLabel>(window.get(), "label_DbStatus");
+        QVERIFY(fixtures::exec(m_db, "DELETE FROM Terminal WHERE IP='192.168.1.12'"));
+        auto lock = std::make_unique<LockHolder>(m_db);
+        QVERIFY(lock->ok);
+        QTest::mouseClick(w<QPushButton>(window.get(), "but_SetDB_Sync"), Qt::LeftButton);
+        QVERIFY(window->busy());
+        for (const char *button :
+            { "but_SetDB_Copy", "but_SetDB_Delete", "but_SetDB_Update", "but_SetDB_Sync", "but_Reconcile" })
+            QVERIFY2(!w<QPushButton>(window.get(), button)->isEnabled(), button);
+        QTRY_VERIFY2(status->isVisible() && status->text().contains(u("正在等待")), qPrintable(status->text()));
+        QVERIFY(status->text().startsWith(u("数据库正被服务器占用(已锁定)")));
+        QCOMPARE(list->topLevelItemCount(), 6); // the previous list stays until the new one is read
+        lock.reset();
+        QVERIFY(idle(window.get()));
+        QCOMPARE(list->topLevelItemCount(), 5);
+        QVERIFY2(!status->isVisible() && status->text().isEmpty(), qPrintable(status->text()));
+        QVERIFY(w<QPushButton>(window.get(), "but_SetDB_Sync")->isEnabled());
+        QVERIFY(m_messages.isEmpty());
+    }
+
+    void cancelKeepsWhatIsShown_data()
+    {
+        QTest::addColumn<bool>("byClosing");
+        QTest::newRow("cancel button") << false;
+        QTest::newRow("closing the window") << true;
+    }
+    void cancelKeepsWhatIsShown()
+    {
+        QFETCH(bool, byClosing);
+        QWidget main;
+        QPointer<Serverdb> window = Serverdb::openWindow(&main);
+        QVERIFY(idle(window));
+        w<QLineEdit>(window, "lineEdit_Serverdb")->setText(m_db);
+        window->but_SetDB_Sync();
+        QVERIFY(idle(window));
+        auto *list = w<QTreeWidget>(window, "treeWidget");
+        QCOMPARE(list->topLevelItemCount(), 6);
+        LockHolder lock(m_db);
+        QVERIFY(lock.ok);
+        QTest::mouseClick(w<QPushButton>(window, "but_SetDB_Sync"), Qt::LeftButton);
+        auto *cancel = w<QPushButton>(window, "but_SetDB_Cancel");
+        QTRY_VERIFY(cancel->isVisible()); // once the wait has lasted a moment
+        if (byClosing) {
+            QVERIFY(window->close());
+            // Freed while the server still holds its lock, long before the
+            // read would have given up.
+            QTRY_VERIFY_WITH_TIMEOUT(window.isNull(), 1000);
+            return;
+        }
+        QTest::mouseClick(cancel, Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(!window->busy(), 1000);
+        QCOMPARE(list->topLevelItemCount(), 6);
+        QCOMPARE(w<QLineEdit>(window, "lineEdit_Serverdb_Num")->text(), u("6"));
+        QCOMPARE(w<QLabel>(window, "label_DbStatus")->text(), u("操作已取消"));
+        QVERIFY(!cancel->isVisible());
+        QVERIFY(m_messages.isEmpty());
+        delete window;
     }
 };
 
