@@ -101,3 +101,13 @@ M.update({
 "负载过高：已丢弃 %1 个终端回复（系统接收缓冲区 %2 个，接收队列 %3 个）": "Overload: %1 terminal replies dropped (%2 by the system's receive buffer, %3 by the receive queue)",
 "；查询经由 %1": "; the query left by %1",
 })
+M.update({
+'正在读取终端列表…': 'Reading the terminal list…',
+'正在读取服务器设置…': "Reading the server's settings…",
+'正在备份数据库…': 'Backing the database up…',
+'正在删除…': 'Deleting…',
+'正在转换数据库…': 'Converting the database…',
+'数据库正被服务器占用(已锁定)，正在等待服务器释放… (%1/%2 秒)': 'The server holds the database locked; waiting for it to let go… (%1/%2 s)',
+'服务器已释放数据库，正在读取…': 'The server has let go of the database; reading…',
+'操作已取消': 'Cancelled',
+})
