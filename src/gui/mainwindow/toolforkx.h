@@ -45,6 +45,11 @@ public:
     explicit ToolForKX(const QString &interfaceName, QWidget *parent = nullptr);
     ~ToolForKX() override;
 
+protected:
+    void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+public:
     // Read access for tests and for the parts of the window that only look.
     Ui::ToolForKX *form() const { return ui.get(); }
     const quenzal::SingleTerminalPacket &singleTerminalPacket() const { return m_one; }
@@ -168,6 +173,7 @@ private:
     void refreshInterfaces();
     void useLocalAddress(const QString &text);
     void showStatus(const QString &text);
+    void keepFormWidth();
     // The status bar's line for the replies lost so far, in the tool's queue
     // and in the system's receive buffers.
     void showDrops();
@@ -189,6 +195,7 @@ private:
 
     // transport
     quenzal::UdpTransport *m_transport = nullptr;
+    int m_formWidth = 0; // the form's width, which the window opens at
     quint64 m_systemDropsShown = 0; // the system's drops the status bar has told of
     QHostAddress m_lanDestination;
     QHostAddress m_wanDestination;
@@ -216,7 +223,7 @@ private:
     // on first use, once the sockets exist. A function-pointer
     // deleter, so this header needs no definition of the class.
     class TerminalListFeed &listFeed();
-    std::unique_ptr<class TerminalListFeed, void (*)(class TerminalListFeed *)> m_listFeed{nullptr, nullptr};
+    std::unique_ptr<class TerminalListFeed, void (*)(class TerminalListFeed *)> m_listFeed { nullptr, nullptr };
 
     // --- command helpers (commands) ---
 

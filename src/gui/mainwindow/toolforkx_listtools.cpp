@@ -69,6 +69,40 @@ TerminalTexts rowTexts(const QTreeWidgetItem *item)
 
 } // namespace
 
+// The window opens at the form's width (1131 pixels) in every language and
+// font. Some widgets know their final size only once shown (a combo box
+// sizes itself then); with some fonts the form's rows then need a pixel or
+// two more than the form gives them, and the window would grow that much:
+// the rows give up those few pixels instead, whenever the layout asks. Never
+// more than a few: with a font so large that the rows cannot fit, the
+// window grows as before.
+void ToolForKX::keepFormWidth()
+{
+    const int menuExcess = ui->menubar->minimumSizeHint().width() - m_formWidth;
+    if (menuExcess > 0)
+        ui->lineEdit_Filter->setFixedWidth(qMax(ui->lineEdit_Filter->width() - menuExcess, 60));
+    QWidget *central = centralWidget();
+    const int need = central->minimumSizeHint().width();
+    if (central->minimumWidth() != m_formWidth && need > m_formWidth && need <= m_formWidth + 16)
+        central->setMinimumWidth(m_formWidth);
+    // Grown by the layout before the rows gave up their pixels: back.
+    if (central->minimumWidth() == m_formWidth && width() > m_formWidth && width() <= qMax(need, m_formWidth + 16))
+        resize(m_formWidth, height());
+}
+
+bool ToolForKX::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == centralWidget() && event->type() == QEvent::LayoutRequest)
+        QTimer::singleShot(0, this, [this] { keepFormWidth(); });
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void ToolForKX::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    keepFormWidth();
+}
+
 void ToolForKX::setupFieldTools()
 {
     // Interface choice: the entry of the address the fields show.
@@ -93,12 +127,8 @@ void ToolForKX::setupFieldTools()
     ui->lineEdit_Filter->setFixedWidth(ui->lineEdit_Filter->fontMetrics().horizontalAdvance(QLatin1Char('M')) * 18);
     ui->lineEdit_Filter->setMaximumHeight(ui->lineEdit_Filter->fontMetrics().height() + 6);
     ui->menubar->setCornerWidget(corner, Qt::TopRightCorner);
-    // The window opens at the form's width (1131 pixels) in every language
-    // and font: the filter gives up the width the menu bar would otherwise
-    // need beyond it.
-    const int excess = ui->menubar->minimumSizeHint().width() - width();
-    if (excess > 0)
-        ui->lineEdit_Filter->setFixedWidth(qMax(ui->lineEdit_Filter->width() - excess, 60));
+    m_formWidth = width();
+    centralWidget()->installEventFilter(this);
 
     connect(ui->but_StopScan, &QAbstractButton::clicked, this, &ToolForKX::SlotStopScan);
     connect(ui->lineEdit_Filter, &QLineEdit::textChanged, this, &ToolForKX::SlotFilterChanged);

@@ -157,6 +157,7 @@ private Q_SLOTS:
         ToolForKX window;
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QTest::qWait(600); // a tick, and what sizes itself on first show
         QCOMPARE(window.size(), QSize(1131, 716));
         QVERIFY(window.form()->lineEdit_Filter->isVisible());
     }
