@@ -23,6 +23,9 @@ OperationRunner::OperationRunner(QObject *parent)
     : QObject(parent)
 {
     connect(&m_watcher, &QFutureWatcher<void>::finished, this, &OperationRunner::onFinished);
+    m_sliceTimer.setSingleShot(true);
+    m_sliceTimer.setInterval(0);
+    connect(&m_sliceTimer, &QTimer::timeout, this, &OperationRunner::showSlice);
 }
 
 OperationRunner::~OperationRunner()
@@ -145,7 +148,7 @@ void OperationRunner::showSlice()
         m_inShower = false;
     }
     if (more && !m_showCancelled) {
-        QMetaObject::invokeMethod(this, &OperationRunner::showSlice, Qt::QueuedConnection);
+        m_sliceTimer.start();
         return;
     }
     m_shower = nullptr; // frees what was not shown

@@ -8,8 +8,9 @@
 // function that shows its result, which runs on the GUI thread once the
 // worker is done, unless the operation was cancelled. A result too large to
 // show at once (a long list) is shown in slices: the function returns true
-// while it has more to show and is called again on the next turn of the
-// event loop, so the window keeps answering; until it returns false the
+// while it has more to show and is called again from a zero timer (not a
+// posted event: a chain of posted events keeps Qt's timers from firing, the
+// window's own among them), so the window keeps answering; until it returns false the
 // operation counts as running. What the worker
 // reports is coalesced: the GUI thread hears the latest state once per
 // turn of its event loop, however often the worker reports. The runner
@@ -19,6 +20,7 @@
 #include <QFutureWatcher>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 #include <deque>
 #include <functional>
@@ -69,6 +71,7 @@ private:
     std::shared_ptr<Job> m_job;
     QFutureWatcher<void> m_watcher;
     Shower m_shower; // the result being shown, slice by slice
+    QTimer m_sliceTimer; // the next slice
     bool m_inShower = false;
     bool m_showCancelled = false;
 };
