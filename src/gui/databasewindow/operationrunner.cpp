@@ -1,7 +1,5 @@
 #include "gui/databasewindow/operationrunner.h"
 
-#include <QtConcurrent/QtConcurrentRun>
-
 #include <atomic>
 #include <mutex>
 
@@ -22,7 +20,6 @@ struct OperationRunner::Job
 OperationRunner::OperationRunner(QObject *parent)
     : QObject(parent)
 {
-    connect(&m_watcher, &QFutureWatcher<void>::finished, this, &OperationRunner::onFinished);
     m_sliceTimer.setSingleShot(true);
     m_sliceTimer.setInterval(0);
     connect(&m_sliceTimer, &QTimer::timeout, this, &OperationRunner::showSlice);
@@ -30,9 +27,9 @@ OperationRunner::OperationRunner(QObject *parent)
 
 OperationRunner::~OperationRunner()
 {
-    m_watcher.disconnect(this);
     cancel();
-    m_watcher.waitForFinished();
+    if (m_thread.joinable())
+        m_thread.join();
 }
 
 bool OperationRunner::busy() const
@@ -71,7 +68,9 @@ void OperationRunner::startNext()
     auto job = std::make_shared<Job>();
     m_job = job;
     Q_EMIT started(doing);
-    m_watcher.setFuture(QtConcurrent::run([this, job, work = std::move(work)] {
+    if (m_thread.joinable())
+        m_thread.join(); // the last operation's thread, already at its end
+    m_thread = std::thread([this, job, work = std::move(work)] {
         OperationControl control;
         control.cancelled = [job] { return job->cancel.load(); };
         control.progress = [this, job](OperationControl::Event event, qint64 done, qint64 total) {
@@ -87,12 +86,16 @@ void OperationRunner::startNext()
             QMetaObject::invokeMethod(
                 this, [this, job] { deliver(job); }, Qt::QueuedConnection);
         };
-        if (job->cancel)
-            return;
-        Shower shower = work(control);
-        std::lock_guard<std::mutex> lock(job->mutex);
-        job->shower = std::move(shower);
-    }));
+        if (!job->cancel) {
+            Shower shower = work(control);
+            std::lock_guard<std::mutex> lock(job->mutex);
+            job->shower = std::move(shower);
+        }
+        // The thread's last act; a call queued to the runner after it is
+        // gone is dropped (and its destructor joins this thread first).
+        QMetaObject::invokeMethod(
+            this, [this, job] { onFinished(job); }, Qt::QueuedConnection);
+    });
 }
 
 void OperationRunner::deliver(const std::shared_ptr<Job> &job)
@@ -114,11 +117,13 @@ void OperationRunner::deliver(const std::shared_ptr<Job> &job)
         Q_EMIT progressed(done, total);
 }
 
-void OperationRunner::onFinished()
+void OperationRunner::onFinished(const std::shared_ptr<Job> &finished)
 {
-    std::shared_ptr<Job> job = std::move(m_job);
-    if (!job)
+    if (finished != m_job)
         return;
+    std::shared_ptr<Job> job = std::move(m_job);
+    if (m_thread.joinable())
+        m_thread.join(); // it has posted this call as its last act
     Shower shower;
     {
         std::lock_guard<std::mutex> lock(job->mutex);
