@@ -165,7 +165,8 @@ struct TerminalListing
 };
 
 // Reads the distinct rows of table Terminal and the format mark of the file,
-// in one read transaction.
+// in short read transactions by rowid (terminallisting.cpp says how a server
+// committing meanwhile is followed).
 TerminalListing readTerminals(const QString &path, const OperationControl *control = nullptr);
 // The same on an open connection (in the caller's transaction, if any).
 TerminalListing listTerminals(sqlite3 *db, const OperationControl *control = nullptr);

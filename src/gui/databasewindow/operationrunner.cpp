@@ -1,7 +1,5 @@
 #include "gui/databasewindow/operationrunner.h"
 
-#include <QtConcurrent/QtConcurrentRun>
-
 #include <atomic>
 #include <mutex>
 
@@ -22,14 +20,16 @@ struct OperationRunner::Job
 OperationRunner::OperationRunner(QObject *parent)
     : QObject(parent)
 {
-    connect(&m_watcher, &QFutureWatcher<void>::finished, this, &OperationRunner::onFinished);
+    m_sliceTimer.setSingleShot(true);
+    m_sliceTimer.setInterval(0);
+    connect(&m_sliceTimer, &QTimer::timeout, this, &OperationRunner::showSlice);
 }
 
 OperationRunner::~OperationRunner()
 {
-    m_watcher.disconnect(this);
     cancel();
-    m_watcher.waitForFinished();
+    if (m_thread.joinable())
+        m_thread.join();
 }
 
 bool OperationRunner::busy() const
@@ -68,7 +68,9 @@ void OperationRunner::startNext()
     auto job = std::make_shared<Job>();
     m_job = job;
     Q_EMIT started(doing);
-    m_watcher.setFuture(QtConcurrent::run([this, job, work = std::move(work)] {
+    if (m_thread.joinable())
+        m_thread.join(); // the last operation's thread, already at its end
+    m_thread = std::thread([this, job, work = std::move(work)] {
         OperationControl control;
         control.cancelled = [job] { return job->cancel.load(); };
         control.progress = [this, job](OperationControl::Event event, qint64 done, qint64 total) {
@@ -84,12 +86,16 @@ void OperationRunner::startNext()
             QMetaObject::invokeMethod(
                 this, [this, job] { deliver(job); }, Qt::QueuedConnection);
         };
-        if (job->cancel)
-            return;
-        Shower shower = work(control);
-        std::lock_guard<std::mutex> lock(job->mutex);
-        job->shower = std::move(shower);
-    }));
+        if (!job->cancel) {
+            Shower shower = work(control);
+            std::lock_guard<std::mutex> lock(job->mutex);
+            job->shower = std::move(shower);
+        }
+        // The thread's last act; a call queued to the runner after it is
+        // gone is dropped (and its destructor joins this thread first).
+        QMetaObject::invokeMethod(
+            this, [this, job] { onFinished(job); }, Qt::QueuedConnection);
+    });
 }
 
 void OperationRunner::deliver(const std::shared_ptr<Job> &job)
@@ -111,11 +117,13 @@ void OperationRunner::deliver(const std::shared_ptr<Job> &job)
         Q_EMIT progressed(done, total);
 }
 
-void OperationRunner::onFinished()
+void OperationRunner::onFinished(const std::shared_ptr<Job> &finished)
 {
-    std::shared_ptr<Job> job = std::move(m_job);
-    if (!job)
+    if (finished != m_job)
         return;
+    std::shared_ptr<Job> job = std::move(m_job);
+    if (m_thread.joinable())
+        m_thread.join(); // it has posted this call as its last act
     Shower shower;
     {
         std::lock_guard<std::mutex> lock(job->mutex);
@@ -145,7 +153,7 @@ void OperationRunner::showSlice()
         m_inShower = false;
     }
     if (more && !m_showCancelled) {
-        QMetaObject::invokeMethod(this, &OperationRunner::showSlice, Qt::QueuedConnection);
+        m_sliceTimer.start();
         return;
     }
     m_shower = nullptr; // frees what was not shown

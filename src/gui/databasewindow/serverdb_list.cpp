@@ -3,7 +3,9 @@
 // Function_AddRow keeps for rows added one at a time.
 #include "gui/databasewindow/serverdb.h"
 
+#include <QElapsedTimer>
 #include <QHeaderView>
+#include <QSignalBlocker>
 
 #include <algorithm>
 
@@ -17,20 +19,24 @@ using Shower = OperationRunner::Shower;
 
 namespace {
 
-// Rows put into the list per turn of the event loop: small enough that the
-// window answers between two slices.
-constexpr std::size_t kSliceRows = 20000;
+// GUI time spent per slice of a load, and rows put into the list between
+// two looks at the clock: the window answers between two slices.
+constexpr qint64 kSliceNs = 4'000'000;
+constexpr std::size_t kChunkRows = 500;
 
 } // namespace
 
 // A list read on the worker: its items, built there, and how far the GUI
-// thread has taken them. Items not yet in the list are deleted with it (a
-// cancelled or closed window).
+// thread has taken them; and the items of the list it replaces, taken out of
+// the view at once and deleted a slice at a time. Items not yet in the list,
+// and old ones not yet deleted, go with it (a cancelled or closed window).
 struct Serverdb::ListLoad
 {
     TerminalListing listing;
     std::vector<QTreeWidgetItem *> items;
+    QList<QTreeWidgetItem *> old;
     std::size_t shown = 0;
+    qsizetype dropped = 0;
     bool started = false;
     bool sorting = false;
 
@@ -41,6 +47,8 @@ struct Serverdb::ListLoad
     {
         for (std::size_t i = shown; i < items.size(); ++i)
             delete items[i];
+        for (qsizetype i = dropped; i < old.size(); ++i)
+            delete old[i];
     }
 };
 
@@ -111,6 +119,25 @@ void buildItems(
     }
 }
 
+// Turns the list's sorting back on without sorting it: the rows are in the
+// order that the header's sort indicator names already. Sorting on sorts by
+// the indicator's column, and a list sorts nothing by no column (-1); the
+// indicator goes back to its column without telling the list, which would
+// sort again.
+void enableSortingAsIs(QTreeWidget *list)
+{
+    QHeaderView *header = list->header();
+    const int column = header->sortIndicatorSection();
+    const Qt::SortOrder order = header->sortIndicatorOrder();
+    {
+        const QSignalBlocker quiet(header);
+        header->setSortIndicator(-1, order);
+    }
+    list->setSortingEnabled(true);
+    const QSignalBlocker quiet(header);
+    header->setSortIndicator(column, order);
+}
+
 } // namespace
 
 void Serverdb::SoltSetDB_Init()
@@ -139,9 +166,14 @@ void Serverdb::SoltSetDB_Init()
 bool Serverdb::showListSlice(const QString &path, ListLoad &load)
 {
     QTreeWidget *list = ui->treeWidget;
+    QElapsedTimer clock;
+    clock.start();
     if (!load.started) {
         load.started = true;
-        list->clear();
+        // Out of the view in one step; deleting 100,000 items takes longer
+        // than a slice, so they go a slice at a time below.
+        list->selectionModel()->clear();
+        load.old = list->invisibleRootItem()->takeChildren();
         ui->lineEdit_Serverdb_Num->setText(QStringLiteral("0"));
         if (load.listing.ok) {
             ui->lineEdit_DB_Version->setText(load.listing.newFormat ? newFormatText() : oldFormatText());
@@ -150,20 +182,34 @@ bool Serverdb::showListSlice(const QString &path, ListLoad &load)
         // A list left empty by a file that could not be read must not pass
         // for a server without terminals.
         showReadStatus(int(load.listing.status), path, load.listing.error);
-        // Inserting into a sorted list places each row by itself; inserting
-        // unsorted and one sort at the end give the same order far faster.
+        // The items come sorted from the worker in the list's order: put in
+        // with the list's sorting off (one insertion per chunk rather than
+        // one per row), and no sort of the list afterwards.
         load.sorting = list->isSortingEnabled();
         list->setSortingEnabled(false);
+        // Columns fitted to their contents would be measured again after
+        // every slice; they are fitted once, at the end.
+        list->header()->setSectionResizeMode(QHeaderView::Interactive);
     }
-    const std::size_t end = std::min(load.items.size(), load.shown + kSliceRows);
-    if (end > load.shown) {
-        QList<QTreeWidgetItem *> slice(load.items.begin() + qsizetype(load.shown), load.items.begin() + qsizetype(end));
+    while (load.dropped < load.old.size() && clock.nsecsElapsed() < kSliceNs) {
+        const qsizetype end = std::min(load.old.size(), load.dropped + qsizetype(4 * kChunkRows));
+        for (; load.dropped < end; ++load.dropped)
+            delete load.old[load.dropped];
+    }
+    if (load.dropped < load.old.size())
+        return true;
+    while (load.shown < load.items.size() && clock.nsecsElapsed() < kSliceNs) {
+        const std::size_t end = std::min(load.items.size(), load.shown + kChunkRows);
+        QList<QTreeWidgetItem *> chunk(load.items.begin() + qsizetype(load.shown), load.items.begin() + qsizetype(end));
         load.shown = end; // the list owns them from here
-        list->addTopLevelItems(slice);
+        list->addTopLevelItems(chunk);
     }
     if (load.shown < load.items.size())
         return true;
-    list->setSortingEnabled(load.sorting);
+    // Sorting on before the columns fit their contents: moving a sort
+    // indicator measures the columns again, each time.
+    if (load.sorting)
+        enableSortingAsIs(list);
     list->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     return false;
 }

@@ -140,6 +140,56 @@ private Q_SLOTS:
         QCOMPARE(r.events.count(OperationControl::WaitingForLock), 1);
     }
 
+    // A server that commits between the steps of a listing: rows deleted
+    // behind the steps, added after them and added into gaps behind them.
+    // The listing shows the rows of the file as it is at the end, in
+    // rollback-journal mode (short steps and a last look at the rowids) and
+    // in WAL mode (one transaction the third time).
+    void listingFollowsCommitsBetweenSteps_data()
+    {
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<int>("commits"); // at the first steps' reports
+        QTest::newRow("rollback journal") << u("DELETE") << 6;
+        QTest::newRow("WAL") << u("WAL") << 2;
+    }
+    void listingFollowsCommitsBetweenSteps()
+    {
+        QFETCH(QString, mode);
+        QFETCH(int, commits);
+        QVERIFY(fixtures::exec(m_db, QByteArray("PRAGMA journal_mode=" + mode.toLatin1()).constData()));
+        // Even rowids only, so that rows can be added behind the steps.
+        QVERIFY(fixtures::exec(m_db,
+            "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x+1 FROM c WHERE x<6500)"
+            " INSERT INTO Terminal(rowid, ID, IP, MAC, Name) SELECT 2*x, x, '10.0.0.1', 'M'||x, 't'||x FROM c"));
+        int made = 0;
+        OperationControl control;
+        control.progress = [&](OperationControl::Event e, qint64, qint64) {
+            if (e != OperationControl::Step || made >= commits)
+                return;
+            ++made;
+            const QByteArray k = QByteArray::number(made);
+            QVERIFY(fixtures::exec(m_db,
+                "BEGIN; DELETE FROM Terminal WHERE rowid = " + QByteArray::number(made * 20)
+                    + "; INSERT INTO Terminal(ID, Name) VALUES(" + k + ", 'new " + k
+                    + "'); INSERT INTO Terminal(rowid, ID, Name) VALUES(" + QByteArray::number(made * 20 + 1) + ", " + k
+                    + ", 'behind " + k + "'); COMMIT"));
+        };
+        const TerminalListing l = readTerminals(m_db, &control);
+        QVERIFY2(l.ok, qPrintable(l.error));
+        QCOMPARE(made, commits);
+        QStringList listed;
+        for (const TerminalRow &r : l.rows)
+            listed << r.texts[kColName];
+        listed.sort();
+        const TerminalListing now = readTerminals(m_db);
+        QStringList inFile;
+        for (const TerminalRow &r : now.rows)
+            inFile << r.texts[kColName];
+        inFile.sort();
+        QCOMPARE(inFile.size(), 6500 + commits);
+        QCOMPARE(listed, inFile);
+    }
+
     void conversionRemovesLeftovers()
     {
         QVERIFY(fixtures::createReference(u("LS_New.db")));
