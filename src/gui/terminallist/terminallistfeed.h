@@ -85,6 +85,16 @@ public:
     // step. The cell keeps its colour.
     void setCellText(QTreeWidgetItem *item, int column, const QString &text);
 
+    // QTreeWidget::sortItems, with the rows ranked first (see rank()).
+    void sortItems(int column, Qt::SortOrder order);
+
+    // Which column the rows' ranks order, and whether they still hold.
+    struct SortRanks
+    {
+        bool valid = false;
+        int column = -1;
+    };
+
 private:
     QTreeWidgetItem *makeItem(const quenzal::StatusRow &row) const;
     void colour(const std::array<std::vector<quenzal::DuplicateIndex::Row>, quenzal::DuplicateIndex::Keys> &marks);
@@ -93,6 +103,9 @@ private:
     void continueLater();
     void beginBurst();
     void fitColumns();
+    void rank(int column);
+    void resumeSorting();
+    bool inOrder(int column, Qt::SortOrder order) const;
 
     QTreeWidget *m_list;
     quenzal::UdpTransport *m_transport;
@@ -104,11 +117,13 @@ private:
     RememberingDelegate *m_delegate = nullptr; // owned by the list
     QTimer m_fitTimer;
     QTimer m_sliceTimer; // the next slice of a burst
+    QTimer m_resortTimer;
     QElapsedTimer m_lastSlice; // when the last slice took datagrams
     bool m_inSliceTimer = false;
     bool m_fitPending = false;
     bool m_resortPending = false; // the list's sorting is off for a burst
     bool m_continuePosted = false;
+    mutable SortRanks m_ranks; // shared by the rows it makes
     qint64 m_sliceMs;
     int m_chunkSize;
     const QBrush m_baseBrush;

@@ -120,7 +120,7 @@ private:
         // The second half goes out as one burst.
         if (!QTest::qWaitFor(arrived, 180000) || !QTest::qWaitFor([&] { return !feed->busy(); }, 10000))
             return {};
-        list->sortItems(0, Qt::AscendingOrder); // as the tick does once replies stop
+        feed->sortItems(0, Qt::AscendingOrder); // as the tick does once replies stop
         QTest::qWait(200); // layouts and fitting after the sort
 
         Snapshot s;
