@@ -176,7 +176,7 @@ private:
     // The status bar's line for a datagram that did not leave.
     void showSendFailure(const QHostAddress &to, quint16 port, const QString &why);
     void reportTransportStatus();
-    void applyFilter(QTreeWidgetItem *item) const;
+    void applyFilter(int row, const QString &needle) const;
     void scanFinished(bool stopped);
     void onRowAppended(const quenzal::TerminalTexts &row, const QHostAddress &from, QTreeWidgetItem *item);
     void setupScan();
@@ -216,7 +216,7 @@ private:
     // on first use, once the sockets exist. A function-pointer
     // deleter, so this header needs no definition of the class.
     class TerminalListFeed &listFeed();
-    std::unique_ptr<class TerminalListFeed, void (*)(class TerminalListFeed *)> m_listFeed{nullptr, nullptr};
+    std::unique_ptr<class TerminalListFeed, void (*)(class TerminalListFeed *)> m_listFeed { nullptr, nullptr };
 
     // --- command helpers (commands) ---
 

@@ -87,9 +87,10 @@ public:
         return m_onlyTexts && column >= 0 && column < TerminalListColumns ? &m_texts[size_t(column)] : nullptr;
     }
     void setRank(int rank) { m_rank = rank; }
+    const TerminalTexts &texts() const { return m_texts; }
 
 private:
-    std::array<QString, TerminalListColumns> m_texts;
+    TerminalTexts m_texts;
     TerminalListFeed::SortRanks *m_ranks;
     int m_rank = 0;
     bool m_onlyTexts = true;
@@ -99,7 +100,7 @@ private:
 // for each one's storage; texts that agree in all of them compare in full.
 struct RankKey
 {
-    static constexpr int Units = 11;
+    static constexpr int Units = 17;
     char16_t units[Units];
     quint16 length;
     int row;
@@ -547,4 +548,11 @@ void TerminalListFeed::rank(int column)
     }
     m_ranks.column = column;
     m_ranks.valid = true;
+}
+
+const TerminalTexts *TerminalListFeed::textsOf(const QTreeWidgetItem *item) const
+{
+    if (!item || item->type() != TerminalRowItem::RowType)
+        return nullptr;
+    return &static_cast<const TerminalRowItem *>(item)->texts();
 }

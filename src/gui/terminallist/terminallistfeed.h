@@ -85,6 +85,10 @@ public:
     // step. The cell keeps its colour.
     void setCellText(QTreeWidgetItem *item, int column, const QString &text);
 
+    // The texts of a row this feed made (the same as the item's texts), or
+    // null for another row.
+    const quenzal::TerminalTexts *textsOf(const QTreeWidgetItem *item) const;
+
     // QTreeWidget::sortItems, with the rows ranked first (see rank()).
     void sortItems(int column, Qt::SortOrder order);
 
