@@ -55,6 +55,8 @@ public:
     bool isWanMode() const;
     // The rows of the terminal list in list order, hidden rows included.
     std::vector<quenzal::TerminalTexts> terminalListRows() const;
+    // The same, only the ID, IP and MAC of each row.
+    std::vector<std::array<QString, 3>> terminalListKeys() const;
     // Writes the whole list to `path`: JSON when it ends in .json, else CSV.
     bool exportTerminalList(const QString &path, QString *error = nullptr);
     // The status bar's current text.

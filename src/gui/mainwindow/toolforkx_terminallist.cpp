@@ -77,10 +77,31 @@ std::vector<quenzal::TerminalTexts> ToolForKX::terminalListRows() const
     rows.reserve(size_t(n));
     for (int i = 0; i < n; ++i) {
         const QTreeWidgetItem *item = ui->treeWidget->topLevelItem(i);
+        // The feed's rows keep their texts at hand: cheaper than the item's
+        // cells one by one at tens of thousands of rows.
+        if (const quenzal::TerminalTexts *kept = m_listFeed ? m_listFeed->textsOf(item) : nullptr) {
+            rows.push_back(*kept);
+            continue;
+        }
         quenzal::TerminalTexts texts;
         for (int c = 0; c < quenzal::TerminalListColumns; ++c)
             texts[size_t(c)] = item->text(c);
         rows.push_back(std::move(texts));
+    }
+    return rows;
+}
+
+std::vector<std::array<QString, 3>> ToolForKX::terminalListKeys() const
+{
+    std::vector<std::array<QString, 3>> rows;
+    const int n = ui->treeWidget->topLevelItemCount();
+    rows.reserve(size_t(n));
+    for (int i = 0; i < n; ++i) {
+        const QTreeWidgetItem *item = ui->treeWidget->topLevelItem(i);
+        if (const quenzal::TerminalTexts *kept = m_listFeed ? m_listFeed->textsOf(item) : nullptr)
+            rows.push_back({ (*kept)[quenzal::ColId], (*kept)[quenzal::ColIp], (*kept)[quenzal::ColMac] });
+        else
+            rows.push_back({ item->text(quenzal::ColId), item->text(quenzal::ColIp), item->text(quenzal::ColMac) });
     }
     return rows;
 }
