@@ -23,6 +23,9 @@ constexpr int FitDelayMs = 40;
 constexpr int ResortDelayMs = 2000;
 // A wake this soon after a slice belongs to the same burst.
 constexpr qint64 BurstGapMs = 50;
+// Different texts of one column that rows share before the column is left
+// to keep a copy per row.
+constexpr qsizetype SharedTextsPerColumn = 512;
 // Replies taken from the transport between two looks at the clock.
 constexpr int ChunkSize = 64;
 
@@ -43,20 +46,30 @@ class TerminalRowItem : public QTreeWidgetItem
 public:
     static constexpr int RowType = QTreeWidgetItem::UserType + 0x51;
 
-    TerminalRowItem(const StatusRow &row, TerminalListFeed::SortRanks *ranks)
+    TerminalRowItem(const TerminalTexts &texts, TerminalListFeed::SortRanks *ranks)
         : QTreeWidgetItem(RowType)
+        , m_texts(texts)
         , m_ranks(ranks)
     {
-        for (int c = 0; c < TerminalListColumns; ++c) {
-            m_texts[size_t(c)] = row.texts[size_t(c)];
-            QTreeWidgetItem::setData(c, Qt::DisplayRole, m_texts[size_t(c)]);
-        }
+        // The texts live here only: the item's own storage would hold each
+        // again in a QVariant of a list of its own per column, about 2 KB a
+        // row. data() answers for them; a text set later goes through
+        // setData() as usual.
+    }
+
+    QVariant data(int column, int role) const override
+    {
+        if ((role == Qt::DisplayRole || role == Qt::EditRole) && column >= 0 && column < TerminalListColumns
+            && !(m_setLater & (1u << column)))
+            return m_texts[size_t(column)];
+        return QTreeWidgetItem::data(column, role);
     }
 
     void setData(int column, int role, const QVariant &value) override
     {
         if ((role == Qt::DisplayRole || role == Qt::EditRole) && column >= 0 && column < TerminalListColumns) {
             m_texts[size_t(column)] = value.toString();
+            m_setLater |= 1u << column; // kept by the item, as it was given
             // A number compares as a number in the stock comparison.
             if (value.userType() != QMetaType::QString)
                 m_onlyTexts = false;
@@ -93,6 +106,8 @@ private:
     TerminalTexts m_texts;
     TerminalListFeed::SortRanks *m_ranks;
     int m_rank = 0;
+    static_assert(TerminalListColumns <= 32, "one bit per column");
+    quint32 m_setLater = 0; // columns whose text was set through setData()
     bool m_onlyTexts = true;
 };
 
@@ -176,6 +191,8 @@ TerminalListFeed::TerminalListFeed(QTreeWidget *list, UdpTransport *transport, s
     QAbstractItemModel *model = m_list->model();
     connect(model, &QAbstractItemModel::modelAboutToBeReset, this, [this] {
         m_index.clear();
+        for (QSet<QString> &seen : m_sharedTexts)
+            seen.clear();
         if (m_delegate)
             m_delegate->forget();
     });
@@ -242,7 +259,21 @@ QTreeWidgetItem *TerminalListFeed::makeItem(const StatusRow &row) const
 {
     QTreeWidgetItem *item = nullptr;
     if (m_mode == Mode::Batched) {
-        item = new TerminalRowItem(row, &m_ranks);
+        // Many cells of a site repeat (firmware, mask, gateway, states):
+        // rows share one copy of such a text. A column stops being looked
+        // up once it has shown too many different texts to be worth it.
+        TerminalTexts texts = row.texts;
+        for (int c = 0; c < TerminalListColumns; ++c) {
+            QSet<QString> &seen = m_sharedTexts[size_t(c)];
+            if (seen.size() >= SharedTextsPerColumn)
+                continue;
+            const auto it = seen.constFind(texts[size_t(c)]);
+            if (it != seen.constEnd())
+                texts[size_t(c)] = *it;
+            else
+                seen.insert(texts[size_t(c)]);
+        }
+        item = new TerminalRowItem(texts, &m_ranks);
     } else {
         QStringList texts;
         texts.reserve(TerminalListColumns);

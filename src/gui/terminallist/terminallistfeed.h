@@ -34,8 +34,10 @@
 #include <QBrush>
 #include <QElapsedTimer>
 #include <QObject>
+#include <QSet>
 #include <QTimer>
 
+#include <array>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -127,6 +129,7 @@ private:
     bool m_fitPending = false;
     bool m_resortPending = false; // the list's sorting is off for a burst
     bool m_continuePosted = false;
+    mutable std::array<QSet<QString>, quenzal::TerminalListColumns> m_sharedTexts; // see makeItem()
     mutable SortRanks m_ranks; // shared by the rows it makes
     qint64 m_sliceMs;
     int m_chunkSize;
