@@ -57,8 +57,25 @@ public:
         // setData() as usual.
     }
 
+    // The colours a row is made with, kept as one bit per column for each
+    // of two brushes the feed owns (about 1 KB a row less than a brush in
+    // a list of its own per column). A colour set later is the item's.
+    void setMadeColours(const QBrush *brushes, quint32 first, quint32 second)
+    {
+        m_brushes = brushes;
+        m_firstColours = first;
+        m_secondColours = second;
+    }
+
     QVariant data(int column, int role) const override
     {
+        if (role == Qt::BackgroundRole && column >= 0 && column < TerminalListColumns && m_brushes
+            && !(m_colourSetLater & (1u << column))) {
+            if (m_secondColours & (1u << column))
+                return m_brushes[1];
+            if (m_firstColours & (1u << column))
+                return m_brushes[0];
+        }
         if ((role == Qt::DisplayRole || role == Qt::EditRole) && column >= 0 && column < TerminalListColumns
             && !(m_setLater & (1u << column)))
             return m_texts[size_t(column)];
@@ -67,6 +84,8 @@ public:
 
     void setData(int column, int role, const QVariant &value) override
     {
+        if (role == Qt::BackgroundRole && column >= 0 && column < TerminalListColumns)
+            m_colourSetLater |= 1u << column;
         if ((role == Qt::DisplayRole || role == Qt::EditRole) && column >= 0 && column < TerminalListColumns) {
             m_texts[size_t(column)] = value.toString();
             m_setLater |= 1u << column; // kept by the item, as it was given
@@ -108,6 +127,10 @@ private:
     int m_rank = 0;
     static_assert(TerminalListColumns <= 32, "one bit per column");
     quint32 m_setLater = 0; // columns whose text was set through setData()
+    const QBrush *m_brushes = nullptr;
+    quint32 m_firstColours = 0;
+    quint32 m_secondColours = 0;
+    quint32 m_colourSetLater = 0;
     bool m_onlyTexts = true;
 };
 
@@ -184,6 +207,7 @@ TerminalListFeed::TerminalListFeed(QTreeWidget *list, UdpTransport *transport, s
     , m_chunkSize(ChunkSize)
     , m_baseBrush(QColor(QStringLiteral("#CAFFF0")), Qt::SolidPattern)
     , m_flagBrush(QColor(QStringLiteral("#CAFFFF")), Qt::SolidPattern)
+    , m_rowBrushes { m_baseBrush, m_flagBrush }
     , m_idBrush(QColor(0, 255, 255), Qt::SolidPattern)
     , m_addressBrush(QColor(100, 255, 255), Qt::SolidPattern)
 {
@@ -257,7 +281,6 @@ TerminalListFeed::~TerminalListFeed() = default;
 
 QTreeWidgetItem *TerminalListFeed::makeItem(const StatusRow &row) const
 {
-    QTreeWidgetItem *item = nullptr;
     if (m_mode == Mode::Batched) {
         // Many cells of a site repeat (firmware, mask, gateway, states):
         // rows share one copy of such a text. A column stops being looked
@@ -273,14 +296,23 @@ QTreeWidgetItem *TerminalListFeed::makeItem(const StatusRow &row) const
             else
                 seen.insert(texts[size_t(c)]);
         }
-        item = new TerminalRowItem(texts, &m_ranks);
-    } else {
-        QStringList texts;
-        texts.reserve(TerminalListColumns);
-        for (const QString &t : row.texts)
-            texts.append(t);
-        item = new QTreeWidgetItem(texts);
+        auto *made = new TerminalRowItem(texts, &m_ranks);
+        quint32 base = 0;
+        for (int c = 0; c <= 28; c += 2)
+            base |= 1u << c;
+        quint32 flag = 0;
+        if (row.wanMode)
+            flag |= 1u << ColNetMode;
+        if (row.fontMarked)
+            flag |= 1u << ColFontState;
+        made->setMadeColours(m_rowBrushes.data(), base, flag);
+        return made;
     }
+    QStringList texts;
+    texts.reserve(TerminalListColumns);
+    for (const QString &t : row.texts)
+        texts.append(t);
+    QTreeWidgetItem *item = new QTreeWidgetItem(texts);
     for (int c = 0; c <= 28; c += 2)
         item->setBackground(c, m_baseBrush);
     if (row.wanMode)

@@ -135,6 +135,7 @@ private:
     int m_chunkSize;
     const QBrush m_baseBrush;
     const QBrush m_flagBrush;
+    const std::array<QBrush, 2> m_rowBrushes; // base and flag, for the rows made here
     const QBrush m_idBrush;
     const QBrush m_addressBrush;
 };
