@@ -30,6 +30,7 @@
 #include "core/discovery/duplicateindex.h"
 #include "core/transport/statusreply.h"
 #include "core/transport/udptransport.h"
+#include "gui/terminallist/terminalrowitem.h"
 
 #include <QBrush>
 #include <QElapsedTimer>
@@ -94,12 +95,7 @@ public:
     // QTreeWidget::sortItems, with the rows ranked first (see rank()).
     void sortItems(int column, Qt::SortOrder order);
 
-    // Which column the rows' ranks order, and whether they still hold.
-    struct SortRanks
-    {
-        bool valid = false;
-        int column = -1;
-    };
+    using SortRanks = TerminalRowRanks;
 
 private:
     QTreeWidgetItem *makeItem(const quenzal::StatusRow &row) const;
