@@ -17,6 +17,9 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMouseEvent>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -26,21 +29,65 @@
 #include <cstdio>
 #include <ctime>
 #include <algorithm>
+#include <functional>
 #include <numeric>
 
 namespace {
 
-bool inIndicatorOrder(QTreeWidget *list)
+// Whether the rows are in the order of the sort indicator. While the stall
+// meter runs, only about 256 rows spread over the list are looked at (a
+// shuffled list of thousands fails that at once): reading every row takes
+// tens of milliseconds at 60,000 and would count as the window's stall.
+bool inIndicatorOrder(QTreeWidget *list, bool everyRow = true)
 {
     const int column = list->header()->sortIndicatorSection();
     const bool ascending = list->header()->sortIndicatorOrder() == Qt::AscendingOrder;
-    for (int i = 1; i < list->topLevelItemCount(); ++i) {
-        const QString a = list->topLevelItem(i - 1)->text(column);
+    const int n = list->topLevelItemCount();
+    const int step = everyRow ? 1 : qMax(1, n / 256);
+    for (int i = step; i < n; i += step) {
+        const QString a = list->topLevelItem(i - step)->text(column);
         const QString b = list->topLevelItem(i)->text(column);
         if (ascending ? b < a : a < b)
             return false;
     }
     return true;
+}
+
+// The longest stall while the window does one user action and settles
+// (layout and paint included): the action runs from the event loop, which
+// then runs on for `ms`.
+double stallOf(const std::function<void()> &action, int ms = 1500)
+{
+    bench::StallMeter meter(5);
+    qint64 lastTickNs = bench::monotonicNs();
+    meter.onTick = [&](qint64, qint64 now) { lastTickNs = now; };
+    meter.start();
+    QTimer::singleShot(0, action);
+    QElapsedTimer wait;
+    wait.start();
+    while (wait.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    meter.stop();
+    return double(qMax(meter.longestNs(), bench::monotonicNs() - lastTickNs)) / 1e6;
+}
+
+void clickHeader(QTreeWidget *list, int section)
+{
+    QHeaderView *header = list->header();
+    const QPoint at(header->sectionViewportPosition(section) + header->sectionSize(section) / 2, header->height() / 2);
+    for (QEvent::Type type : { QEvent::MouseButtonPress, QEvent::MouseButtonRelease }) {
+        QMouseEvent event(type, at, header->viewport()->mapToGlobal(at), Qt::LeftButton,
+            type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(header->viewport(), &event);
+    }
+}
+
+void typeKey(QLineEdit *field, int key, const QString &text)
+{
+    for (QEvent::Type type : { QEvent::KeyPress, QEvent::KeyRelease }) {
+        QKeyEvent event(type, key, Qt::NoModifier, text);
+        QApplication::sendEvent(field, &event);
+    }
 }
 
 // Resident memory of this process in bytes (Linux).
@@ -64,6 +111,9 @@ struct Result
     double settledMs = -1;
     double sortedByIdMs = -1;
     double longestStallMs = 0;
+    bool ordered = false; // every row in the order of the indicator at the end
+    double filterStallMs = -1; // a key typed into the filter, and taken back
+    double headerStallMs = -1; // a click on a header, and another
 };
 
 Result run(int n, const QTemporaryDir &dir)
@@ -100,13 +150,14 @@ Result run(int n, const QTemporaryDir &dir)
     qint64 lastSentNs = 0;
     // Stall monitor: the longest time between two 5 ms ticks.
     bench::StallMeter ticker(5);
-    if (qEnvironmentVariableIsSet("BENCH_TRACE")) {
-        ticker.onTick = [&](qint64 gap, qint64 now) {
-            if (gap > 30000000)
-                std::fprintf(stderr, "stall %.0f ms ending at %+.0f ms from the last reply sent, %d rows\n",
-                    double(gap) / 1e6, lastSentNs ? double(now - lastSentNs) / 1e6 : 0.0, list->topLevelItemCount());
-        };
-    }
+    const bool trace = qEnvironmentVariableIsSet("BENCH_TRACE");
+    qint64 lastTickNs = bench::monotonicNs();
+    ticker.onTick = [&](qint64 gap, qint64 now) {
+        lastTickNs = now;
+        if (trace && gap > 30000000)
+            std::fprintf(stderr, "stall %.0f ms ending at %+.0f ms from the last reply sent, %d rows\n",
+                double(gap) / 1e6, lastSentNs ? double(now - lastSentNs) / 1e6 : 0.0, list->topLevelItemCount());
+    };
     ticker.start();
 
     QObject::connect(sim.get(), &QProcess::readyReadStandardOutput, sim.get(), [&] {
@@ -140,19 +191,22 @@ Result run(int n, const QTemporaryDir &dir)
         if (!lastSentNs || rows == 0)
             continue;
         if (!settledNs && list->header()->sectionResizeMode(0) == QHeaderView::ResizeToContents
-            && inIndicatorOrder(list))
+            && inIndicatorOrder(list, false))
             settledNs = now;
         if (settledNs && !sortedNs && list->header()->sortIndicatorSection() == 0
-            && list->header()->sortIndicatorOrder() == Qt::AscendingOrder && inIndicatorOrder(list))
+            && list->header()->sortIndicatorOrder() == Qt::AscendingOrder && inIndicatorOrder(list, false))
             sortedNs = now;
         if (settledNs && sortedNs && (rows >= result.sent || now - lastRowNs > 3000000000LL))
             break;
     }
-    // Let late arrivals show, and stop measuring.
+    // Let late arrivals show and the scan's summary come (two ticks of the
+    // window after its sort), and stop measuring; a stall still running at
+    // the end counts too.
     wait.restart();
-    while (wait.elapsed() < 300)
+    while (wait.elapsed() < 1500)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     ticker.stop();
+    const qint64 openGapNs = bench::monotonicNs() - lastTickNs;
     result.rows = ui->lineEdit_MachineNum->text().toInt();
     if (result.rows > 0)
         result.bytesPerRow = double(residentBytes() - idleBytes) / result.rows;
@@ -160,7 +214,17 @@ Result run(int n, const QTemporaryDir &dir)
         result.settledMs = double(settledNs - lastSentNs) / 1e6;
     if (sortedNs)
         result.sortedByIdMs = double(sortedNs - lastSentNs) / 1e6;
-    result.longestStallMs = double(ticker.longestNs()) / 1e6;
+    result.longestStallMs = double(qMax(ticker.longestNs(), openGapNs)) / 1e6;
+    result.ordered = inIndicatorOrder(list);
+
+    // The user at work on the full list: a key typed into the filter (one
+    // no row holds, so every row hides) and taken back; a click on the IP
+    // header and a second one that reverses the order.
+    QLineEdit *filter = ui->lineEdit_Filter;
+    filter->setFocus();
+    result.filterStallMs = qMax(stallOf([&] { typeKey(filter, Qt::Key_Z, QStringLiteral("Z")); }),
+        stallOf([&] { typeKey(filter, Qt::Key_Backspace, QString()); }));
+    result.headerStallMs = qMax(stallOf([&] { clickHeader(list, 1); }), stallOf([&] { clickHeader(list, 1); }));
     return result;
 }
 
@@ -180,7 +244,7 @@ public:
         const qint64 start = bench::monotonicNs();
         const bool done = QApplication::notify(receiver, event);
         const qint64 took = bench::monotonicNs() - start;
-        if (took > 30000000)
+        if (took > m_thresholdNs)
             std::fprintf(stderr, "  event %d to %s (%s) took %.0f ms\n", type, receiver->metaObject()->className(),
                 qPrintable(receiver->objectName()), double(took) / 1e6);
         return done;
@@ -188,6 +252,10 @@ public:
 
 private:
     const bool m_trace = qEnvironmentVariableIsSet("BENCH_TRACE");
+    // BENCH_TRACE=<ms> above 1 sets the threshold; 30 ms otherwise.
+    const qint64 m_thresholdNs
+        = qint64(qEnvironmentVariableIntValue("BENCH_TRACE") > 1 ? qEnvironmentVariableIntValue("BENCH_TRACE") : 30)
+        * 1000000;
 };
 
 int main(int argc, char *argv[])
@@ -201,12 +269,13 @@ int main(int argc, char *argv[])
     QTemporaryDir dir;
     const bool perRow = qEnvironmentVariableIntValue("QUENZAL_LIST_PER_ROW") == 1;
     const char *mode = perRow ? "per-row" : "batched";
-    std::printf("%-11s %7s %15s %12s %14s %14s %12s\n", "mode", "N", "rows/sent", "settled ms", "sorted-by-ID ms",
-        "longest stall ms", "bytes/row");
+    std::printf("%-11s %7s %15s %12s %14s %14s %12s %8s %10s %10s\n", "mode", "N", "rows/sent", "settled ms",
+        "sorted-by-ID ms", "longest stall ms", "bytes/row", "ordered", "filter ms", "header ms");
     for (int n : sizes) {
         const Result r = run(n, dir);
-        std::printf("%-11s %7d %7d/%-7d %12.0f %14.0f %14.0f %12.0f\n", mode, n, r.rows, r.sent, r.settledMs,
-            r.sortedByIdMs, r.longestStallMs, r.bytesPerRow);
+        std::printf("%-11s %7d %7d/%-7d %12.0f %14.0f %14.0f %12.0f %8s %10.0f %10.0f\n", mode, n, r.rows, r.sent,
+            r.settledMs, r.sortedByIdMs, r.longestStallMs, r.bytesPerRow, r.ordered ? "yes" : "NO", r.filterStallMs,
+            r.headerStallMs);
         std::fflush(stdout);
     }
     return 0;

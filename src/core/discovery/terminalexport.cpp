@@ -91,16 +91,34 @@ QString terminalsToTsv(const std::vector<TerminalTexts> &rows)
     return out;
 }
 
-SharedCounts countShared(const std::vector<TerminalTexts> &rows)
+// The same counts as markShared gives, from the three compared texts alone:
+// copying every cell of tens of thousands of rows costs the window a pause.
+SharedCounts countSharedKeys(const std::vector<SharedKeys> &rows)
 {
+    std::array<QHash<QString, int>, 3> seen;
+    for (QHash<QString, int> &h : seen)
+        h.reserve(qsizetype(rows.size()));
+    for (const SharedKeys &r : rows) {
+        for (size_t k = 0; k < 3; ++k)
+            ++seen[k][r[k]];
+    }
     SharedCounts c;
-    for (const ExportRow &r : markShared(rows)) {
-        ++c.rows;
-        c.sharedId += r.sharedId ? 1 : 0;
-        c.sharedIp += r.sharedIp ? 1 : 0;
-        c.sharedMac += r.sharedMac ? 1 : 0;
+    c.rows = int(rows.size());
+    for (const SharedKeys &r : rows) {
+        c.sharedId += seen[0].value(r[0]) > 1 ? 1 : 0;
+        c.sharedIp += seen[1].value(r[1]) > 1 ? 1 : 0;
+        c.sharedMac += seen[2].value(r[2]) > 1 ? 1 : 0;
     }
     return c;
+}
+
+SharedCounts countShared(const std::vector<TerminalTexts> &rows)
+{
+    std::vector<SharedKeys> keys;
+    keys.reserve(rows.size());
+    for (const TerminalTexts &r : rows)
+        keys.push_back({ r[ColId], r[ColIp], r[ColMac] });
+    return countSharedKeys(keys);
 }
 
 bool rowContainsText(const TerminalTexts &row, const QString &needle)

@@ -61,6 +61,9 @@ struct SharedCounts
     int sharedMac = 0;
 };
 SharedCounts countShared(const std::vector<TerminalTexts> &rows);
+// The same from the ID, IP and MAC texts of each row.
+using SharedKeys = std::array<QString, 3>;
+SharedCounts countSharedKeys(const std::vector<SharedKeys> &rows);
 
 // True when some cell contains `needle`, ignoring case; an empty needle
 // matches every row. The list's filter field.

@@ -60,6 +60,8 @@ public:
     bool isWanMode() const;
     // The rows of the terminal list in list order, hidden rows included.
     std::vector<quenzal::TerminalTexts> terminalListRows() const;
+    // The same, only the ID, IP and MAC of each row.
+    std::vector<std::array<QString, 3>> terminalListKeys() const;
     // Writes the whole list to `path`: JSON when it ends in .json, else CSV.
     bool exportTerminalList(const QString &path, QString *error = nullptr);
     // The status bar's current text.
@@ -182,7 +184,7 @@ private:
     // The status bar's line for a datagram that did not leave.
     void showSendFailure(const QHostAddress &to, quint16 port, const QString &why);
     void reportTransportStatus();
-    void applyFilter(QTreeWidgetItem *item) const;
+    void applyFilter(int row, const QString &needle) const;
     void scanFinished(bool stopped);
     void onRowAppended(const quenzal::TerminalTexts &row, const QHostAddress &from, QTreeWidgetItem *item);
     void setupScan();

@@ -4,6 +4,7 @@
 // rows to the core.
 #include "core/discovery/logging.h"
 #include "gui/mainwindow/toolforkx.h"
+#include "gui/terminallist/terminallistfeed.h"
 #include "core/discovery/terminalexport.h"
 #include "core/transport/localaddress.h"
 #include "gui/dialogs/renumberpreview.h"
@@ -140,25 +141,38 @@ void ToolForKX::setupFieldTools()
 
 // Hides a row in which no cell holds the filter text. Only the row's
 // visibility changes; the passes, the counter and the sort see every row.
-void ToolForKX::applyFilter(QTreeWidgetItem *item) const
+// The list is told by row number: asked by item, it looks for the item's
+// row, which after a sort means a search through the list for each row.
+void ToolForKX::applyFilter(int row, const QString &needle) const
 {
-    const QString needle = ui->lineEdit_Filter->text();
-    const bool hide = !needle.isEmpty() && !rowContainsText(rowTexts(item), needle);
-    if (item->isHidden() != hide)
-        item->setHidden(hide);
+    QTreeWidget *tree = ui->treeWidget;
+    bool hide = false;
+    if (!needle.isEmpty()) {
+        const QTreeWidgetItem *item = tree->topLevelItem(row);
+        // The list's own rows keep their texts at hand; reading them cell
+        // by cell through the item costs more than the search.
+        const TerminalTexts *texts = m_listFeed ? m_listFeed->textsOf(item) : nullptr;
+        hide = texts ? !rowContainsText(*texts, needle) : !rowContainsText(rowTexts(item), needle);
+    }
+    if (tree->isRowHidden(row, QModelIndex()) != hide)
+        tree->setRowHidden(row, QModelIndex(), hide);
 }
 
 void ToolForKX::SlotFilterChanged()
 {
+    const QString needle = ui->lineEdit_Filter->text();
     const int n = ui->treeWidget->topLevelItemCount();
     for (int i = 0; i < n; ++i)
-        applyFilter(ui->treeWidget->topLevelItem(i));
+        applyFilter(i, needle);
 }
 
 void ToolForKX::onRowAppended(const TerminalTexts &row, const QHostAddress &from, QTreeWidgetItem *item)
 {
-    if (!ui->lineEdit_Filter->text().isEmpty())
-        applyFilter(item);
+    if (!ui->lineEdit_Filter->text().isEmpty()) {
+        const QString needle = ui->lineEdit_Filter->text();
+        if (!rowContainsText(row, needle))
+            item->setHidden(true);
+    }
     m_verifier->offer(row, from);
 }
 

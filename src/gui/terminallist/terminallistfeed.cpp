@@ -1,4 +1,5 @@
 #include "gui/terminallist/terminallistfeed.h"
+#include "gui/terminallist/terminalrowitem.h"
 
 #include "core/transport/logging.h"
 
@@ -8,6 +9,8 @@
 #include <QStyledItemDelegate>
 #include <QTreeWidget>
 
+#include <algorithm>
+
 using namespace quenzal;
 
 namespace {
@@ -16,8 +19,14 @@ namespace {
 constexpr qint64 SliceMs = 8;
 // Quiet time after the last row before the columns are fitted.
 constexpr int FitDelayMs = 40;
+// Sorting paused for a burst resumes at the latest this long after the
+// burst (the window's tick sorts before, half a second after the last reply).
+constexpr int ResortDelayMs = 2000;
 // A wake this soon after a slice belongs to the same burst.
 constexpr qint64 BurstGapMs = 50;
+// Different texts of one column that rows share before the column is left
+// to keep a copy per row.
+constexpr qsizetype SharedTextsPerColumn = 512;
 // Replies taken from the transport between two looks at the clock.
 constexpr int ChunkSize = 64;
 
@@ -25,53 +34,6 @@ QTreeWidgetItem *itemOf(DuplicateIndex::Row row)
 {
     return static_cast<QTreeWidgetItem *>(const_cast<void *>(row));
 }
-
-// A row of the list that keeps its texts at hand for sorting. The list sorts
-// itself after every batch and at the tick; the stock comparison fetches two
-// QVariants per comparison, which for 10,000 rows costs tens of
-// milliseconds per sort. The order is the same: both compare the display
-// texts of the sort column with QString::compare, case-sensitively.
-class TerminalRowItem : public QTreeWidgetItem
-{
-public:
-    static constexpr int RowType = QTreeWidgetItem::UserType + 0x51;
-
-    explicit TerminalRowItem(const StatusRow &row)
-        : QTreeWidgetItem(RowType)
-    {
-        for (int c = 0; c < TerminalListColumns; ++c) {
-            m_texts[size_t(c)] = row.texts[size_t(c)];
-            QTreeWidgetItem::setData(c, Qt::DisplayRole, m_texts[size_t(c)]);
-        }
-    }
-
-    void setData(int column, int role, const QVariant &value) override
-    {
-        if ((role == Qt::DisplayRole || role == Qt::EditRole) && column >= 0 && column < TerminalListColumns) {
-            m_texts[size_t(column)] = value.toString();
-            // A number compares as a number in the stock comparison.
-            if (value.userType() != QMetaType::QString)
-                m_onlyTexts = false;
-        }
-        QTreeWidgetItem::setData(column, role, value);
-    }
-
-    bool operator<(const QTreeWidgetItem &other) const override
-    {
-        const QTreeWidget *view = treeWidget();
-        const int column = view ? view->sortColumn() : 0;
-        if (other.type() != RowType || column < 0 || column >= TerminalListColumns)
-            return QTreeWidgetItem::operator<(other);
-        const auto &row = static_cast<const TerminalRowItem &>(other);
-        if (!m_onlyTexts || !row.m_onlyTexts)
-            return QTreeWidgetItem::operator<(other);
-        return m_texts[size_t(column)] < row.m_texts[size_t(column)];
-    }
-
-private:
-    std::array<QString, TerminalListColumns> m_texts;
-    bool m_onlyTexts = true;
-};
 
 } // namespace
 
@@ -123,6 +85,7 @@ TerminalListFeed::TerminalListFeed(QTreeWidget *list, UdpTransport *transport, s
     , m_chunkSize(ChunkSize)
     , m_baseBrush(QColor(QStringLiteral("#CAFFF0")), Qt::SolidPattern)
     , m_flagBrush(QColor(QStringLiteral("#CAFFFF")), Qt::SolidPattern)
+    , m_rowBrushes { m_baseBrush, m_flagBrush }
     , m_idBrush(QColor(0, 255, 255), Qt::SolidPattern)
     , m_addressBrush(QColor(100, 255, 255), Qt::SolidPattern)
 {
@@ -130,6 +93,8 @@ TerminalListFeed::TerminalListFeed(QTreeWidget *list, UdpTransport *transport, s
     QAbstractItemModel *model = m_list->model();
     connect(model, &QAbstractItemModel::modelAboutToBeReset, this, [this] {
         m_index.clear();
+        for (QSet<QString> &seen : m_sharedTexts)
+            seen.clear();
         if (m_delegate)
             m_delegate->forget();
     });
@@ -140,10 +105,16 @@ TerminalListFeed::TerminalListFeed(QTreeWidget *list, UdpTransport *transport, s
             for (int r = first; r <= last; ++r)
                 m_index.remove(m_list->topLevelItem(r));
         });
+    // New rows have no rank yet.
+    connect(model, &QAbstractItemModel::rowsInserted, this, [this] { m_ranks.valid = false; });
 
     m_fitTimer.setSingleShot(true);
     m_fitTimer.setInterval(FitDelayMs);
     connect(&m_fitTimer, &QTimer::timeout, this, &TerminalListFeed::fitColumns);
+    // In case no sort comes after a burst.
+    m_resortTimer.setSingleShot(true);
+    m_resortTimer.setInterval(ResortDelayMs);
+    connect(&m_resortTimer, &QTimer::timeout, this, &TerminalListFeed::resumeSorting);
     m_sliceTimer.setSingleShot(true);
     m_sliceTimer.setInterval(0);
     connect(&m_sliceTimer, &QTimer::timeout, this, [this] {
@@ -159,6 +130,28 @@ TerminalListFeed::TerminalListFeed(QTreeWidget *list, UdpTransport *transport, s
         // as high as the first; without saying so, each layout and paint
         // asks the rows above the visible ones for their heights.
         m_list->setUniformRowHeights(true);
+        // A click on a header ranks the rows first (see rank()), so the
+        // list's own sort that follows compares ranks. The list connects
+        // its sort to the header whenever sorting is switched on; switched
+        // off and on again here, its connection comes after this one.
+        const bool sorting = m_list->isSortingEnabled();
+        QHeaderView *header = m_list->header();
+        const bool shown = header->isSortIndicatorShown();
+        const bool clickable = header->sectionsClickable();
+        if (sorting)
+            m_list->setSortingEnabled(false);
+        connect(header, &QHeaderView::sortIndicatorChanged, this, [this](int column, Qt::SortOrder order) {
+            Q_UNUSED(order);
+            if (m_list->isSortingEnabled())
+                rank(column);
+            else if (m_resortPending && !m_fitPending)
+                resumeSorting(); // the burst has passed: sort as the click asks
+        });
+        if (sorting) {
+            m_list->setSortingEnabled(true);
+            header->setSortIndicatorShown(shown);
+            header->setSectionsClickable(clickable);
+        }
     }
 }
 
@@ -166,16 +159,38 @@ TerminalListFeed::~TerminalListFeed() = default;
 
 QTreeWidgetItem *TerminalListFeed::makeItem(const StatusRow &row) const
 {
-    QTreeWidgetItem *item = nullptr;
     if (m_mode == Mode::Batched) {
-        item = new TerminalRowItem(row);
-    } else {
-        QStringList texts;
-        texts.reserve(TerminalListColumns);
-        for (const QString &t : row.texts)
-            texts.append(t);
-        item = new QTreeWidgetItem(texts);
+        // Many cells of a site repeat (firmware, mask, gateway, states):
+        // rows share one copy of such a text. A column stops being looked
+        // up once it has shown too many different texts to be worth it.
+        TerminalTexts texts = row.texts;
+        for (int c = 0; c < TerminalListColumns; ++c) {
+            QSet<QString> &seen = m_sharedTexts[size_t(c)];
+            if (seen.size() >= SharedTextsPerColumn)
+                continue;
+            const auto it = seen.constFind(texts[size_t(c)]);
+            if (it != seen.constEnd())
+                texts[size_t(c)] = *it;
+            else
+                seen.insert(texts[size_t(c)]);
+        }
+        auto *made = new TerminalRowItem(texts, &m_ranks);
+        quint32 base = 0;
+        for (int c = 0; c <= 28; c += 2)
+            base |= 1u << c;
+        quint32 flag = 0;
+        if (row.wanMode)
+            flag |= 1u << ColNetMode;
+        if (row.fontMarked)
+            flag |= 1u << ColFontState;
+        made->setMadeColours(m_rowBrushes.data(), base, flag);
+        return made;
     }
+    QStringList texts;
+    texts.reserve(TerminalListColumns);
+    for (const QString &t : row.texts)
+        texts.append(t);
+    QTreeWidgetItem *item = new QTreeWidgetItem(texts);
     for (int c = 0; c <= 28; c += 2)
         item->setBackground(c, m_baseBrush);
     if (row.wanMode)
@@ -351,11 +366,13 @@ void TerminalListFeed::fitColumns()
         m_fitTimer.start();
         return;
     }
+    // Sorting stays off until the tick's sort by ID (or a click on a
+    // header), so that the rows are sorted once, not by the indicator now
+    // and by ID half a second later. The ranks are made now, in an event of
+    // their own.
     if (m_resortPending) {
-        // One stable sort of the rows in arrival order: the order the
-        // sort after every insertion gives.
-        m_resortPending = false;
-        m_list->setSortingEnabled(true);
+        rank(m_list->header()->sortIndicatorSection());
+        m_resortTimer.start();
     }
     m_list->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     m_fitPending = false;
@@ -380,4 +397,11 @@ void TerminalListFeed::setCellText(QTreeWidgetItem *item, int column, const QStr
     const int key = DuplicateIndex::keyOfColumn(column);
     if (key >= 0 && item->treeWidget() == m_list && !item->parent())
         m_index.rename(item, key, text);
+}
+
+const TerminalTexts *TerminalListFeed::textsOf(const QTreeWidgetItem *item) const
+{
+    if (!item || item->type() != TerminalRowItem::RowType)
+        return nullptr;
+    return &static_cast<const TerminalRowItem *>(item)->texts();
 }

@@ -30,12 +30,15 @@
 #include "core/discovery/duplicateindex.h"
 #include "core/transport/statusreply.h"
 #include "core/transport/udptransport.h"
+#include "gui/terminallist/terminalrowitem.h"
 
 #include <QBrush>
 #include <QElapsedTimer>
 #include <QObject>
+#include <QSet>
 #include <QTimer>
 
+#include <array>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -85,6 +88,15 @@ public:
     // step. The cell keeps its colour.
     void setCellText(QTreeWidgetItem *item, int column, const QString &text);
 
+    // The texts of a row this feed made (the same as the item's texts), or
+    // null for another row.
+    const quenzal::TerminalTexts *textsOf(const QTreeWidgetItem *item) const;
+
+    // QTreeWidget::sortItems, with the rows ranked first (see rank()).
+    void sortItems(int column, Qt::SortOrder order);
+
+    using SortRanks = TerminalRowRanks;
+
 private:
     QTreeWidgetItem *makeItem(const quenzal::StatusRow &row) const;
     void colour(const std::array<std::vector<quenzal::DuplicateIndex::Row>, quenzal::DuplicateIndex::Keys> &marks);
@@ -93,6 +105,9 @@ private:
     void continueLater();
     void beginBurst();
     void fitColumns();
+    void rank(int column);
+    void resumeSorting();
+    bool inOrder(int column, Qt::SortOrder order) const;
 
     QTreeWidget *m_list;
     quenzal::UdpTransport *m_transport;
@@ -104,15 +119,19 @@ private:
     RememberingDelegate *m_delegate = nullptr; // owned by the list
     QTimer m_fitTimer;
     QTimer m_sliceTimer; // the next slice of a burst
+    QTimer m_resortTimer;
     QElapsedTimer m_lastSlice; // when the last slice took datagrams
     bool m_inSliceTimer = false;
     bool m_fitPending = false;
     bool m_resortPending = false; // the list's sorting is off for a burst
     bool m_continuePosted = false;
+    mutable std::array<QSet<QString>, quenzal::TerminalListColumns> m_sharedTexts; // see makeItem()
+    mutable SortRanks m_ranks; // shared by the rows it makes
     qint64 m_sliceMs;
     int m_chunkSize;
     const QBrush m_baseBrush;
     const QBrush m_flagBrush;
+    const std::array<QBrush, 2> m_rowBrushes; // base and flag, for the rows made here
     const QBrush m_idBrush;
     const QBrush m_addressBrush;
 };

@@ -29,7 +29,21 @@ struct Snapshot
     Qt::SortOrder sortOrder = Qt::AscendingOrder;
     int replyCount = 0;
     int slices = 0; // notifications that took replies in the second half
+    QStringList afterClicks; // row order after header clicks, one list per click
 };
+
+// The rows in list order, each as its texts joined.
+QString rowOrder(const QTreeWidget *list)
+{
+    QStringList rows;
+    for (int r = 0; r < list->topLevelItemCount(); ++r) {
+        QStringList texts;
+        for (int c = 0; c < 32; ++c)
+            texts << list->topLevelItem(r)->text(c);
+        rows << texts.join(QLatin1Char('|'));
+    }
+    return rows.join(QLatin1Char('\n'));
+}
 
 QList<QByteArray> datagrams()
 {
@@ -120,7 +134,7 @@ private:
         // The second half goes out as one burst.
         if (!QTest::qWaitFor(arrived, 180000) || !QTest::qWaitFor([&] { return !feed->busy(); }, 10000))
             return {};
-        list->sortItems(0, Qt::AscendingOrder); // as the tick does once replies stop
+        feed->sortItems(0, Qt::AscendingOrder); // as the tick does once replies stop
         QTest::qWait(200); // layouts and fitting after the sort
 
         Snapshot s;
@@ -137,6 +151,19 @@ private:
         s.sortOrder = list->header()->sortIndicatorOrder();
         s.replyCount = replyCount;
         s.slices = slices;
+
+        // Header clicks as the user makes them (the header sets its
+        // indicator and the list sorts): IP, IP again (reversed), the
+        // status column, ID; then a text rewritten and ID reversed.
+        const QList<QPair<int, Qt::SortOrder>> clicks { { 1, Qt::AscendingOrder }, { 1, Qt::DescendingOrder },
+            { 8, Qt::AscendingOrder }, { 0, Qt::AscendingOrder } };
+        for (const auto &click : clicks) {
+            list->header()->setSortIndicator(click.first, click.second);
+            s.afterClicks << rowOrder(list);
+        }
+        feed->setCellText(list->topLevelItem(5), 0, QStringLiteral("0"));
+        list->header()->setSortIndicator(0, Qt::DescendingOrder);
+        s.afterClicks << rowOrder(list);
         return s;
     }
 
@@ -162,6 +189,10 @@ private Q_SLOTS:
         QCOMPARE(batched.widths, literal.widths);
         QCOMPARE(batched.sortColumn, literal.sortColumn);
         QCOMPARE(batched.sortOrder, literal.sortOrder);
+        QCOMPARE(batched.afterClicks.size(), literal.afterClicks.size());
+        for (int i = 0; i < literal.afterClicks.size(); ++i)
+            QVERIFY2(batched.afterClicks[i] == literal.afterClicks[i],
+                qPrintable(QStringLiteral("rows in another order after click %1").arg(i + 1)));
     }
 };
 
