@@ -173,7 +173,7 @@ PlanComparison comparePlan(const std::vector<PlanEntry> &plan, const std::vector
     }
 
     // Addresses against their mask and gateway: the planned value, else the
-    // terminal's own.
+    // terminal's own. A gateway 0.0.0.0 is none.
     for (size_t i = 0; i < plan.size(); ++i) {
         Planned &p = planned[i];
         const PlanRow &row = out.rows[i];
@@ -196,7 +196,8 @@ PlanComparison comparePlan(const std::vector<PlanEntry> &plan, const std::vector
                 p.problems << why;
         }
         const bool networkPlanned = p.address[size_t(PlanField::Ip)] || masked || p.address[size_t(PlanField::Gateway)];
-        if (networkPlanned && ip && gateway && usableMask && (*gateway & usableMask) != (*ip & usableMask))
+        if (networkPlanned && ip && gateway && *gateway != 0 && usableMask
+            && (*gateway & usableMask) != (*ip & usableMask))
             p.problems << QStringLiteral("gateway %1 is outside the subnet of %2/%3")
                               .arg(addressText(*gateway), addressText(*ip), addressText(usableMask));
     }

@@ -219,6 +219,10 @@ void TestPlan::statuses_data()
         << header + "02:00:00:00:00:01,,10.0.1.5,,,\n"
         << one << texts({ "02:00:00:00:00:01 problem ip:10.0.0.1>10.0.1.5" })
         << QStringLiteral("gateway 10.0.0.254 is outside");
+    QTest::newRow("no gateway is never outside")
+        << header + "02:00:00:00:00:01,,10.0.1.5,,,\n"
+        << QStringLiteral("02:00:00:00:00:01 1 10.0.0.1 255.255.255.0 0.0.0.0")
+        << texts({ "02:00:00:00:00:01 change ip:10.0.0.1>10.0.1.5" }) << QString();
     QTest::newRow("planned gateway outside") << header + "02:00:00:00:00:01,,10.0.0.9,255.255.255.0,10.0.9.1,\n"
                                              << QString() << texts({ "02:00:00:00:00:01 problem " })
                                              << QStringLiteral("outside the subnet of 10.0.0.9/255.255.255.0");
