@@ -19,9 +19,11 @@ namespace quenzal::cli {
 namespace {
 
 constexpr int MaxRounds = 3;
-// Sends go back to back; every so many the event loop runs for a moment so
-// the system's send queue drains.
-constexpr int SendBatch = 64;
+// Sends go in batches with a short pause between them, so that neither the
+// system's send queue nor the terminals' receive queues overflow: every
+// terminal on the LAN reads every command.
+constexpr int SendBatch = 16;
+constexpr int SendPauseMs = 4;
 
 // On the WAN the planned addresses outside the range are queried too: a
 // terminal that took its new IP answers there.
@@ -46,9 +48,12 @@ std::vector<QHostAddress> addressesBeyondRange(const ApplyOptions &o, const std:
 
 // The site as a scan shows it, every reply a record; false (with the exit
 // code in *failed) when the scan failed.
+int scans = 0;
+
 bool scanSite(Session &session, const ApplyOptions &o, const std::vector<QHostAddress> &beyond,
     std::vector<TerminalTexts> *records, int *failed)
 {
+    ++scans;
     const ScanResult scanned = session.scan(o.scan);
     reportLosses(scanned);
     if ((*failed = scanOutcome(scanned, o.scan)))
@@ -83,6 +88,21 @@ bool scanSite(Session &session, const ApplyOptions &o, const std::vector<QHostAd
     return true;
 }
 
+// The scan after a round. Terminals still busy with the round's commands
+// may answer late or not at all: a scan that hears fewer replies than the
+// first one is repeated, up to twice.
+bool verifyingScan(Session &session, const ApplyOptions &o, const std::vector<QHostAddress> &beyond,
+    size_t firstReplies, std::vector<TerminalTexts> *records, int *failed)
+{
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        if (!scanSite(session, o, beyond, records, failed))
+            return false;
+        if (records->size() >= firstReplies)
+            break;
+    }
+    return true;
+}
+
 // One round of sends; false when a datagram did not leave.
 bool sendRound(Session &session, const ApplyOptions &o, const std::vector<PlanSend> &sends, int *datagrams)
 {
@@ -97,7 +117,7 @@ bool sendRound(Session &session, const ApplyOptions &o, const std::vector<PlanSe
             ok = false;
         }
         if ((i + 1) % SendBatch == 0)
-            session.collect(1, [](const QByteArray &, const QHostAddress &) { return false; });
+            session.collect(SendPauseMs, [](const QByteArray &, const QHostAddress &) { return false; });
     }
     return ok;
 }
@@ -167,6 +187,7 @@ int runApply(const ApplyOptions &o)
     if (!scanSite(session, o, beyond, &records, &failed))
         return failed;
     const PlanComparison first = comparePlan(plan.entries, records);
+    const size_t firstReplies = records.size();
 
     PlanComparison last = first;
     int rounds = 0, datagrams = 0;
@@ -178,7 +199,7 @@ int runApply(const ApplyOptions &o)
                 break;
             ++rounds;
             sendFailed = !sendRound(session, o, sends, &datagrams);
-            if (sendFailed || !scanSite(session, o, beyond, &records, &failed))
+            if (sendFailed || !verifyingScan(session, o, beyond, firstReplies, &records, &failed))
                 break;
             last = comparePlan(plan.entries, records);
             if (last.problems)
@@ -189,12 +210,13 @@ int runApply(const ApplyOptions &o)
     const std::vector<ApplyRow> rows = finalRows(first, last, plan.entries.size(), rounds, o.dryRun);
     if (!writeOut(applyOutput(rows, o.scan.format == Format::Json)))
         return ExitFailure; // said by finishOutput()
-    printNote(QStringLiteral("%1 planned, %2 replies: %3; %4 datagrams sent in %5 round(s)")
+    printNote(QStringLiteral("%1 planned, %2 replies: %3; %4 datagrams sent in %5 round(s), %6 scan(s)")
                   .arg(plan.entries.size())
                   .arg(records.size())
                   .arg(summary(rows))
                   .arg(datagrams)
-                  .arg(rounds));
+                  .arg(rounds)
+                  .arg(scans));
     if (!o.report.isEmpty() && !writeReport(rows, o.report))
         return ExitFailure;
     if (sendFailed || failed)
