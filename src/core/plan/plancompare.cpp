@@ -258,8 +258,8 @@ PlanComparison comparePlan(const std::vector<PlanEntry> &plan, const std::vector
             finalIds[*finalOf[r]].push_back(int(r));
     for (size_t i = 0; i < plan.size(); ++i) {
         const PlanRow &row = out.rows[i];
-        if (row.record < 0 || row.changes.empty() || !finalOf[size_t(row.record)])
-            continue;
+        if (row.record < 0 || row.changes.empty() || !finalOf[size_t(row.record)] || !planned[i].problems.isEmpty())
+            continue; // a row with a problem already sends nothing
         const qint64 id = *finalOf[size_t(row.record)];
         for (int other : finalIds.value(id)) {
             if (other == row.record || (planned[i].id && isUnplanned[size_t(other)]))
