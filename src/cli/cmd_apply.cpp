@@ -46,12 +46,21 @@ std::vector<QHostAddress> addressesBeyondRange(const ApplyOptions &o, const std:
     return out;
 }
 
+// The scans of one run.
+struct SiteScanner
+{
+    Session &session;
+    const ApplyOptions &o;
+    std::vector<QHostAddress> beyond; // WAN: planned addresses outside the range
+    int scans = 0;
+
+    bool scan(std::vector<TerminalTexts> *records, int *failed);
+    bool verify(size_t firstReplies, std::vector<TerminalTexts> *records, int *failed);
+};
+
 // The site as a scan shows it, every reply a record; false (with the exit
 // code in *failed) when the scan failed.
-int scans = 0;
-
-bool scanSite(Session &session, const ApplyOptions &o, const std::vector<QHostAddress> &beyond,
-    std::vector<TerminalTexts> *records, int *failed)
+bool SiteScanner::scan(std::vector<TerminalTexts> *records, int *failed)
 {
     ++scans;
     const ScanResult scanned = session.scan(o.scan);
@@ -91,11 +100,10 @@ bool scanSite(Session &session, const ApplyOptions &o, const std::vector<QHostAd
 // The scan after a round. Terminals still busy with the round's commands
 // may answer late or not at all: a scan that hears fewer replies than the
 // first one is repeated, up to twice.
-bool verifyingScan(Session &session, const ApplyOptions &o, const std::vector<QHostAddress> &beyond,
-    size_t firstReplies, std::vector<TerminalTexts> *records, int *failed)
+bool SiteScanner::verify(size_t firstReplies, std::vector<TerminalTexts> *records, int *failed)
 {
     for (int attempt = 0; attempt < 3; ++attempt) {
-        if (!scanSite(session, o, beyond, records, failed))
+        if (!scan(records, failed))
             return false;
         if (records->size() >= firstReplies)
             break;
@@ -181,10 +189,10 @@ int runApply(const ApplyOptions &o)
     Session session;
     if (!session.open(o.scan.wan, o.scan.interface))
         return ExitFailure;
-    const std::vector<QHostAddress> beyond = addressesBeyondRange(o, plan.entries);
+    SiteScanner site { session, o, addressesBeyondRange(o, plan.entries) };
     std::vector<TerminalTexts> records;
     int failed = ExitOk;
-    if (!scanSite(session, o, beyond, &records, &failed))
+    if (!site.scan(&records, &failed))
         return failed;
     const PlanComparison first = comparePlan(plan.entries, records);
     const size_t firstReplies = records.size();
@@ -199,7 +207,7 @@ int runApply(const ApplyOptions &o)
                 break;
             ++rounds;
             sendFailed = !sendRound(session, o, sends, &datagrams);
-            if (sendFailed || !verifyingScan(session, o, beyond, firstReplies, &records, &failed))
+            if (sendFailed || !site.verify(firstReplies, &records, &failed))
                 break;
             last = comparePlan(plan.entries, records);
             if (last.problems)
@@ -216,7 +224,7 @@ int runApply(const ApplyOptions &o)
                   .arg(summary(rows))
                   .arg(datagrams)
                   .arg(rounds)
-                  .arg(scans));
+                  .arg(site.scans));
     if (!o.report.isEmpty() && !writeReport(rows, o.report))
         return ExitFailure;
     if (sendFailed || failed)

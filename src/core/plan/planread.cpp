@@ -200,8 +200,13 @@ PlanReadResult readPlanFile(const QString &path)
 PlanReadResult readPlanDatabase(const QString &path)
 {
     const serverdb::TerminalListing listing = serverdb::readTerminals(path);
-    if (!listing.ok)
-        return failed(QStringLiteral("cannot read the database %1: %2").arg(path, listing.error));
+    if (!listing.ok) {
+        QString why = listing.error;
+        if (why.isEmpty())
+            why = listing.status == serverdb::ReadStatus::Missing ? QStringLiteral("no such file")
+                                                                  : QStringLiteral("not a readable server database");
+        return failed(QStringLiteral("cannot read the database %1: %2").arg(path, why));
+    }
     PlanReadResult result;
     int line = 0;
     for (const serverdb::TerminalRow &row : listing.rows) {

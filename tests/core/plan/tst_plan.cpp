@@ -3,7 +3,10 @@
 #include <QtTest>
 
 #include "core/plan/planread.h"
+#include "dbfixtures.h"
 #include "plantestdata.h"
+
+#include <QTemporaryDir>
 
 using namespace quenzal;
 
@@ -52,6 +55,7 @@ private slots:
     void readCsv();
     void readJson_data();
     void readJson();
+    void readDatabase();
     void statuses_data();
     void statuses();
 };
@@ -138,6 +142,25 @@ void TestPlan::readJson()
         return;
     }
     QCOMPARE(entriesText(r.entries), entries);
+}
+
+void TestPlan::readDatabase()
+{
+    QTemporaryDir dir;
+    const QString db = dir.filePath(QStringLiteral("plan.db"));
+    QVERIFY(fixtures::createOldFormat(db));
+    auto terminal = [](int id, const char *ip, const char *mac) {
+        return fixtures::Row { id, 8, 0, 1, 1, 1, 1, QByteArray(ip), QByteArray(mac), QStringLiteral("t") };
+    };
+    QVERIFY(fixtures::insert(db, "Terminal",
+        { terminal(21, "198.18.1.41", "02:00:00:00:00:01"), terminal(22, " 198.18.1.42", "02-00-00-00-00-02") }));
+    const PlanReadResult r = readPlanDatabase(db);
+    QVERIFY2(r.ok, qPrintable(r.error));
+    QCOMPARE(entriesText(r.entries),
+        QStringLiteral("1|02:00:00:00:00:01|21|198.18.1.41|||\n2|02-00-00-00-00-02|22|198.18.1.42|||"));
+    const PlanReadResult none = readPlanDatabase(dir.filePath(QStringLiteral("none.db")));
+    QVERIFY(!none.ok);
+    QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("none.db"))));
 }
 
 void TestPlan::statuses_data()
