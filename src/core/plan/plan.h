@@ -88,6 +88,8 @@ struct PlanSend
 
 // What to send to bring the online terminals of a comparison without
 // problems to the plan; empty when there are problems or nothing differs.
+// The settings of a terminal that keeps an ID other terminals share now are
+// left for the next comparison, once a rescan shows that ID its own.
 std::vector<PlanSend> planSends(const PlanComparison &comparison);
 
 // The datagram of one send, written into the session's packet as the

@@ -8,6 +8,7 @@
 #include <QHash>
 #include <QSet>
 
+#include <algorithm>
 #include <deque>
 
 namespace quenzal {
@@ -105,12 +106,22 @@ std::vector<PlanSend> planSends(const PlanComparison &comparison)
         --remaining;
     }
 
-    // Then each terminal's settings, by the ID it has by now.
+    // Then each terminal's settings, by the ID it has by now. A terminal that
+    // keeps an ID others are leaving gets them once a rescan shows it alone
+    // there: an ID change that was lost would let its settings reach the
+    // terminal that did not move too.
+    QHash<int, int> holdersBefore;
+    for (qint64 id : comparison.onlineIds)
+        ++holdersBefore[int(id)];
     for (size_t r = 0; r < rows.size(); ++r) {
         const PlanRow &row = rows[r];
         if (row.status != PlanStatus::Change)
             continue;
         int id = row.now[size_t(PlanField::Id)].toInt();
+        const bool moves = std::any_of(
+            row.changes.begin(), row.changes.end(), [](const PlanChange &c) { return c.field == PlanField::Id; });
+        if (!moves && holdersBefore.value(id) > 1)
+            continue;
         const PlanChange *ip = nullptr;
         std::vector<const PlanChange *> settings;
         for (const PlanChange &c : row.changes) {
