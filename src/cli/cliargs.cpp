@@ -20,6 +20,7 @@ QString globalHelp()
                           "  db         list, check, back up or convert a server database\n"
                           "  reconcile  compare the database's terminals with the network\n"
                           "  diff       compare two `scan --format json` results\n"
+                          "  apply      bring the terminals to a plan, verified\n"
                           "\n"
                           "quenzal-cli SUBCOMMAND --help shows the options of a subcommand.\n"
                           "Exit codes: 0 success, 1 failure, 2 bad usage (nothing sent),\n"
@@ -80,6 +81,8 @@ Command parseCommandLine(const QStringList &args)
         return parseReconcile(rest);
     if (sub == QLatin1String("diff"))
         return parseDiff(rest);
+    if (sub == QLatin1String("apply"))
+        return parseApply(rest);
     if (sub.startsWith(QLatin1Char('-')))
         return invalid(QStringLiteral("unknown option '%1'; quenzal-cli --help lists the subcommands").arg(sub));
     return invalid(QStringLiteral("unknown subcommand '%1'; quenzal-cli --help lists them").arg(sub));

@@ -85,9 +85,18 @@ struct DiffOptions
     QString newPath;
 };
 
+struct ApplyOptions
+{
+    ScanOptions scan; // format: table or json
+    QString plan; // a CSV or JSON plan file
+    QString database; // --from-db: the server's database as the plan
+    bool dryRun = false;
+    QString report; // --report: JSON or CSV by the extension; empty: none
+};
+
 struct Command
 {
-    enum Kind { Invalid, Help, Version, Scan, Set, Renumber, Db, Reconcile, Diff };
+    enum Kind { Invalid, Help, Version, Scan, Set, Renumber, Db, Reconcile, Diff, Apply };
     Kind kind = Invalid;
     QString error; // Invalid: the one-line message
     QString text; // Help: the text to print
@@ -97,6 +106,7 @@ struct Command
     DbOptions db;
     ReconcileOptions reconcile;
     DiffOptions diff;
+    ApplyOptions apply;
 };
 
 // `args` as main() gets them, program name first.

@@ -16,6 +16,7 @@ int runRenumber(const RenumberOptions &options);
 int runDb(const DbOptions &options);
 int runReconcile(const ReconcileOptions &options);
 int runDiff(const DiffOptions &options);
+int runApply(const ApplyOptions &options);
 
 // Terminal records in one of the output formats (the scan's output).
 QByteArray formatTerminals(const std::vector<TerminalTexts> &rows, Format format);

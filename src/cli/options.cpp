@@ -84,6 +84,13 @@ QString exitCodesHelp(const QString &subcommand)
     else if (subcommand == QLatin1String("diff"))
         codes = QStringLiteral("  0  the scans hold the same records\n") + fileFailure + usage
             + QStringLiteral("  4  differences found\n");
+    else if (subcommand == QLatin1String("apply"))
+        codes = QStringLiteral("  0  every planned terminal found and matching the plan; with --dry-run: no problem\n"
+                               "  1  failure: a socket that cannot be bound, a datagram that cannot be sent,\n"
+                               "     replies lost (unless --allow-loss), a report or output that cannot be written\n"
+                               "  2  bad usage, or a plan that cannot be read; nothing was sent\n"
+                               "  3  a planned terminal missing, a clone, or not verified after three rounds\n"
+                               "  4  problems in the plan; nothing was sent\n");
     else if (subcommand == QLatin1String("db check"))
         codes = QStringLiteral("  0  sound\n") + fileFailure + usage
             + QStringLiteral("  4  not sound: damaged, unreadable Terminal table or shared ID, IP or MAC\n");

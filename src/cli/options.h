@@ -96,5 +96,6 @@ Command parseRenumber(const QStringList &rest);
 Command parseDb(const QStringList &rest);
 Command parseReconcile(const QStringList &rest);
 Command parseDiff(const QStringList &rest);
+Command parseApply(const QStringList &rest);
 
 } // namespace quenzal::cli

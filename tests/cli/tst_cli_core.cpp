@@ -326,6 +326,11 @@ private Q_SLOTS:
         QTest::newRow("db convert") << l({ "db", "convert", "old.db", "--output", "o.db" }) << int(cli::Command::Db);
         QTest::newRow("reconcile") << l({ "reconcile", "s.db", "--format", "csv" }) << int(cli::Command::Reconcile);
         QTest::newRow("diff") << l({ "diff", "a.json", "b.json" }) << int(cli::Command::Diff);
+        QTest::newRow("apply") << l({ "apply", "plan.csv", "--dry-run", "--report", "r.json", "--format", "json" })
+                               << int(cli::Command::Apply);
+        QTest::newRow("apply from db wan")
+            << l({ "apply", "--from-db", "s.db", "--wan", "10.0.1.1-10.0.1.9", "--wait", "0.5" })
+            << int(cli::Command::Apply);
         QTest::newRow("help") << l({ "--help" }) << int(cli::Command::Help);
         QTest::newRow("sub help") << l({ "set", "--help" }) << int(cli::Command::Help);
         QTest::newRow("version") << l({ "--version" }) << int(cli::Command::Version);
@@ -338,6 +343,18 @@ private Q_SLOTS:
         QFETCH(int, kind);
         const cli::Command c = cli::parseCommandLine(args);
         QVERIFY2(c.kind == kind, qPrintable(c.error));
+    }
+
+    void applyArguments()
+    {
+        const cli::Command c = cli::parseCommandLine(
+            { s("quenzal-cli"), s("apply"), s("--from-db"), s("s.db"), s("--dry-run"), s("--report"), s("r.csv") });
+        QCOMPARE(c.kind, cli::Command::Apply);
+        QCOMPARE(c.apply.database, s("s.db"));
+        QVERIFY(c.apply.plan.isEmpty());
+        QVERIFY(c.apply.dryRun);
+        QCOMPARE(c.apply.report, s("r.csv"));
+        QCOMPARE(c.apply.scan.format, cli::Format::Table);
     }
 
     void setArguments()
@@ -391,6 +408,12 @@ private Q_SLOTS:
         QTest::newRow("db two paths") << l({ "db", "check", "a", "b" });
         QTest::newRow("diff one file") << l({ "diff", "a.json" });
         QTest::newRow("reconcile no db") << l({ "reconcile" });
+        QTest::newRow("apply no plan") << l({ "apply" });
+        QTest::newRow("apply plan and db") << l({ "apply", "p.csv", "--from-db", "s.db" });
+        QTest::newRow("apply two plans") << l({ "apply", "p.csv", "q.csv" });
+        QTest::newRow("apply csv format") << l({ "apply", "p.csv", "--format", "csv" });
+        QTest::newRow("apply empty report") << l({ "apply", "p.csv", "--report", "" });
+        QTest::newRow("apply bad range") << l({ "apply", "p.csv", "--wan", "10.0.1.9-10.0.1.1" });
     }
 
     void badArguments()
@@ -410,7 +433,7 @@ private Q_SLOTS:
         const QStringList strange { huge, s("\n\r\t"), s("--"), s("-"), s("---"), s("--=x"), QString(QChar(0xD800)),
             QString(QChar(0x202E)), QString(), s("--wan=") + huge, s("-abc") };
         for (const QString &a : strange) {
-            for (const char *sub : { "scan", "set", "renumber", "db", "reconcile", "diff", "help" }) {
+            for (const char *sub : { "scan", "set", "renumber", "db", "reconcile", "diff", "apply", "help" }) {
                 for (const QStringList &args :
                     { QStringList { s("q"), s(sub), a }, QStringList { s("q"), s(sub), s("--wan"), a },
                         QStringList { s("q"), s(sub), s("--id"), a, s("ip"), a } }) {

@@ -34,6 +34,8 @@ int run(const Command &c)
         return runReconcile(c.reconcile);
     case Command::Diff:
         return runDiff(c.diff);
+    case Command::Apply:
+        return runApply(c.apply);
     }
     return ExitUsage;
 }
