@@ -2,8 +2,10 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QRandomGenerator>
+#include <QVariant>
 
 #include <sqlite3.h>
 
@@ -102,6 +104,23 @@ void StallMeter::start()
 void StallMeter::stop()
 {
     m_timer.stop();
+}
+
+void waitUntilEnabled(QObject *root, const QString &name)
+{
+    // Read through the property, so that the benchmarks' common part needs
+    // no Qt Widgets.
+    QObject *child = root->findChild<QObject *>(name);
+    if (!child || child->property("enabled").toBool())
+        return;
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (child->property("enabled").toBool())
+            loop.quit();
+    });
+    poll.start(5);
+    loop.exec();
 }
 
 } // namespace bench

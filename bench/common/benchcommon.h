@@ -38,6 +38,12 @@ bool writeShuffledFleet(int n, const QString &path);
 // with the error otherwise.
 void execOrExit(sqlite3 *db, const char *sql);
 
+// Runs the event loop until the child of `root` named `name` is enabled
+// again (the database window's refresh button is off while an operation
+// runs). Returns at once where it is on already or missing: on trees where
+// the window works on the GUI thread the slot has returned with the work done.
+void waitUntilEnabled(QObject *root, const QString &name);
+
 // The longest gap between two ticks of a precise timer on the thread that
 // runs it: how long that thread (the GUI thread) could not answer.
 class StallMeter

@@ -37,22 +37,10 @@
 
 namespace {
 
-// Runs the event loop until the window's operations are done: its refresh
-// button is off while one runs (on trees where the window works on the GUI
-// thread the slot has returned with the work done, and the button is on).
+// Runs the event loop until the window's operations are done.
 void waitForWindow(QWidget *window)
 {
-    auto *button = window->findChild<QWidget *>(QStringLiteral("but_SetDB_Sync"));
-    if (!button || button->isEnabled())
-        return;
-    QEventLoop loop;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (button->isEnabled())
-            loop.quit();
-    });
-    poll.start(5);
-    loop.exec();
+    bench::waitUntilEnabled(window, QStringLiteral("but_SetDB_Sync"));
 }
 
 void exec(sqlite3 *db, const char *sql)

@@ -91,20 +91,10 @@ void makeDatabase(const QString &path, int terminals, int extraMb)
     sqlite3_close(db);
 }
 
-// Runs the event loop until the window's refresh button is on again.
+// Runs the event loop until the window's operations are done.
 void waitForWindow(QWidget *window)
 {
-    auto *button = window->findChild<QWidget *>(QStringLiteral("but_SetDB_Sync"));
-    if (!button || button->isEnabled())
-        return;
-    QEventLoop loop;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (button->isEnabled())
-            loop.quit();
-    });
-    poll.start(5);
-    loop.exec();
+    bench::waitUntilEnabled(window, QStringLiteral("but_SetDB_Sync"));
 }
 
 // One case in this process: prints "<stall ms> <growth MB> <duration ms> <rows>".

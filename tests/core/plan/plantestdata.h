@@ -5,7 +5,17 @@
 
 #include <QStringList>
 
+#include <initializer_list>
 #include <vector>
+
+// A QStringList from literal UTF-8 texts.
+inline QStringList texts(std::initializer_list<const char *> items)
+{
+    QStringList out;
+    for (const char *i : items)
+        out << QString::fromUtf8(i);
+    return out;
+}
 
 inline std::vector<quenzal::TerminalTexts> scanOf(const QString &text)
 {

@@ -12,18 +12,6 @@ using namespace quenzal;
 
 namespace {
 
-QStringList texts(std::initializer_list<const char *> items)
-{
-    QStringList out;
-    for (const char *i : items)
-        out << QString::fromUtf8(i);
-    return out;
-}
-
-} // namespace
-
-namespace {
-
 QString entriesText(const std::vector<PlanEntry> &entries)
 {
     QStringList lines;

@@ -11,18 +11,6 @@
 
 using namespace quenzal;
 
-namespace {
-
-QStringList texts(std::initializer_list<const char *> items)
-{
-    QStringList out;
-    for (const char *i : items)
-        out << QString::fromUtf8(i);
-    return out;
-}
-
-} // namespace
-
 class TestPlanSends : public QObject
 {
     Q_OBJECT
