@@ -5,46 +5,18 @@
 #include "cli/commands.h"
 #include "cli/output.h"
 #include "cli/session.h"
-#include "core/discovery/reconcile.h"
 #include "core/discovery/scanrange.h"
 #include "core/plan/planread.h"
 
 #include <QFile>
-#include <QHash>
 #include <QSaveFile>
-#include <QSet>
 
 namespace quenzal::cli {
 
 namespace {
 
-constexpr int MaxRounds = 3;
-// Sends go in batches with a short pause between them, so that neither the
-// system's send queue nor the terminals' receive queues overflow: every
-// terminal on the LAN reads every command.
-constexpr int SendBatch = 16;
-constexpr int SendPauseMs = 4;
-
-// On the WAN the planned addresses outside the range are queried too: a
-// terminal that took its new IP answers there.
-std::vector<QHostAddress> addressesBeyondRange(const ApplyOptions &o, const std::vector<PlanEntry> &plan)
-{
-    std::vector<QHostAddress> out;
-    if (!o.scan.wan)
-        return out;
-    QSet<quint32> seen;
-    for (int k = 0; k < o.scan.count; ++k)
-        if (const std::optional<quint32> a = identityIp(QString::fromLatin1(scanStepAddress(o.scan.range, k))))
-            seen.insert(*a);
-    for (const PlanEntry &e : plan) {
-        const std::optional<quint32> a = identityIp(e.values[size_t(PlanField::Ip)]);
-        if (a && !seen.contains(*a)) {
-            seen.insert(*a);
-            out.push_back(QHostAddress(*a));
-        }
-    }
-    return out;
-}
+constexpr int SendBatch = PlanRun::SendBatch;
+constexpr int SendPauseMs = PlanRun::SendPauseMs;
 
 // The scans of one run.
 struct SiteScanner
@@ -102,7 +74,7 @@ bool SiteScanner::scan(std::vector<TerminalTexts> *records, int *failed)
 // first one is repeated, up to twice.
 bool SiteScanner::verify(size_t firstReplies, std::vector<TerminalTexts> *records, int *failed)
 {
-    for (int attempt = 0; attempt < 3; ++attempt) {
+    for (int attempt = 0; attempt < PlanRun::VerifyScans; ++attempt) {
         if (!scan(records, failed))
             return false;
         if (records->size() >= firstReplies)
@@ -130,43 +102,6 @@ bool sendRound(Session &session, const ApplyOptions &o, const std::vector<PlanSe
     return ok;
 }
 
-std::vector<ApplyRow> finalRows(
-    const PlanComparison &first, const PlanComparison &last, size_t planned, int rounds, bool dryRun)
-{
-    QHash<QString, const PlanRow *> unplannedNow;
-    for (size_t i = planned; i < last.rows.size(); ++i)
-        if (!unplannedNow.contains(last.rows[i].mac))
-            unplannedNow.insert(last.rows[i].mac, &last.rows[i]);
-    std::vector<ApplyRow> rows;
-    for (size_t i = 0; i < first.rows.size(); ++i) {
-        ApplyRow r;
-        r.row = first.rows[i];
-        const PlanRow *final = i < planned ? &last.rows[i] : unplannedNow.value(first.rows[i].mac);
-        r.status = final ? final->status : PlanStatus::Unplanned;
-        r.reason = final ? final->reason : QStringLiteral("no longer online");
-        if (final)
-            r.after = final->now;
-        if (!dryRun && r.status == PlanStatus::Change && rounds > 0)
-            r.reason = QStringLiteral("not verified after %1 round%2")
-                           .arg(rounds)
-                           .arg(rounds > 1 ? QStringLiteral("s") : QString());
-        rows.push_back(std::move(r));
-    }
-    return rows;
-}
-
-QString summary(const std::vector<ApplyRow> &rows)
-{
-    int counts[6] = {};
-    for (const ApplyRow &r : rows)
-        ++counts[int(r.status)];
-    QStringList parts;
-    for (int s = 0; s < 6; ++s)
-        if (counts[s])
-            parts << QStringLiteral("%1 %2").arg(counts[s]).arg(planStatusName(PlanStatus(s)));
-    return parts.isEmpty() ? QStringLiteral("no terminals") : parts.join(QStringLiteral(", "));
-}
-
 bool writeReport(const std::vector<ApplyRow> &rows, const QString &path)
 {
     QSaveFile file(path);
@@ -189,41 +124,36 @@ int runApply(const ApplyOptions &o)
     Session session;
     if (!session.open(o.scan.wan, o.scan.interface))
         return ExitFailure;
-    SiteScanner site { session, o, addressesBeyondRange(o, plan.entries) };
+    SiteScanner site { session, o,
+        o.scan.wan ? planAddressesBeyondRange(o.scan.range, o.scan.count, plan.entries)
+                   : std::vector<QHostAddress>() };
     std::vector<TerminalTexts> records;
     int failed = ExitOk;
     if (!site.scan(&records, &failed))
         return failed;
-    const PlanComparison first = comparePlan(plan.entries, records);
-    const size_t firstReplies = records.size();
+    PlanRun run(plan.entries);
+    const PlanComparison &first = run.start(records);
 
-    PlanComparison last = first;
-    int rounds = 0, datagrams = 0;
+    int datagrams = 0;
     bool sendFailed = false;
     if (!first.problems && !o.dryRun) {
-        while (rounds < MaxRounds) {
-            const std::vector<PlanSend> sends = planSends(last);
-            if (sends.empty())
-                break;
-            ++rounds;
+        for (std::vector<PlanSend> sends = run.nextSends(); !sends.empty(); sends = run.nextSends()) {
             sendFailed = !sendRound(session, o, sends, &datagrams);
-            if (sendFailed || !site.verify(firstReplies, &records, &failed))
+            if (sendFailed || !site.verify(run.firstReplies(), &records, &failed))
                 break;
-            last = comparePlan(plan.entries, records);
-            if (last.problems)
-                break;
+            run.afterScan(records);
         }
     }
 
-    const std::vector<ApplyRow> rows = finalRows(first, last, plan.entries.size(), rounds, o.dryRun);
+    const std::vector<ApplyRow> rows = run.rows(o.dryRun);
     if (!writeOut(applyOutput(rows, o.scan.format == Format::Json)))
         return ExitFailure; // said by finishOutput()
     printNote(QStringLiteral("%1 planned, %2 replies: %3; %4 datagrams sent in %5 round(s), %6 scan(s)")
                   .arg(plan.entries.size())
                   .arg(records.size())
-                  .arg(summary(rows))
+                  .arg(applySummary(rows))
                   .arg(datagrams)
-                  .arg(rounds)
+                  .arg(run.rounds())
                   .arg(site.scans));
     if (!o.report.isEmpty() && !writeReport(rows, o.report))
         return ExitFailure;

@@ -1,27 +1,13 @@
-// apply: the output and the report.
+// apply: the output (the report is the core's applyReport).
 #include "cli/cmd_apply.h"
 
 #include "cli/output.h"
-#include "core/export/csv.h"
 #include "core/export/json.h"
 
-#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonObject>
 
 namespace quenzal::cli {
-
-namespace {
-
-QJsonObject settingsJson(const PlanValues &values)
-{
-    QJsonObject o;
-    for (int f = 0; f < PlanFieldCount; ++f)
-        o.insert(planFieldName(PlanField(f)), values[size_t(f)]);
-    return o;
-}
-
-} // namespace
 
 QByteArray applyOutput(const std::vector<ApplyRow> &rows, bool json)
 {
@@ -50,32 +36,6 @@ QByteArray applyOutput(const std::vector<ApplyRow> &rows, bool json)
     return textTable(
         { QStringLiteral("MAC"), QStringLiteral("STATUS"), QStringLiteral("CHANGES"), QStringLiteral("REASON") },
         table);
-}
-
-QByteArray applyReport(const std::vector<ApplyRow> &rows, const QString &fileName)
-{
-    if (QFileInfo(fileName).suffix().compare(QLatin1String("json"), Qt::CaseInsensitive) == 0) {
-        QJsonArray out;
-        for (const ApplyRow &r : rows)
-            out.append(QJsonObject { { QStringLiteral("mac"), r.row.mac },
-                { QStringLiteral("status"), planStatusName(r.status) }, { QStringLiteral("reason"), r.reason },
-                { QStringLiteral("before"), settingsJson(r.row.now) },
-                { QStringLiteral("after"), settingsJson(r.after) } });
-        return jsonArrayBytes(out);
-    }
-    CsvWriter csv;
-    QStringList header { QStringLiteral("mac"), QStringLiteral("status"), QStringLiteral("reason") };
-    for (int f = 0; f < PlanFieldCount; ++f)
-        header << planFieldName(PlanField(f)) + QStringLiteral("_before")
-               << planFieldName(PlanField(f)) + QStringLiteral("_after");
-    csv.addRow(header);
-    for (const ApplyRow &r : rows) {
-        QStringList cells { r.row.mac, planStatusName(r.status), r.reason };
-        for (int f = 0; f < PlanFieldCount; ++f)
-            cells << r.row.now[size_t(f)] << r.after[size_t(f)];
-        csv.addRow(cells);
-    }
-    return csv.bytes();
 }
 
 } // namespace quenzal::cli
