@@ -125,8 +125,7 @@ int runApply(const ApplyOptions &o)
     if (!session.open(o.scan.wan, o.scan.interface))
         return ExitFailure;
     SiteScanner site { session, o,
-        o.scan.wan ? planAddressesBeyondRange(o.scan.range, o.scan.count, plan.entries)
-                   : std::vector<QHostAddress>() };
+        o.scan.wan ? planAddressesBeyondRange(o.scan.range, o.scan.count, plan.entries) : std::vector<QHostAddress>() };
     std::vector<TerminalTexts> records;
     int failed = ExitOk;
     if (!site.scan(&records, &failed))
