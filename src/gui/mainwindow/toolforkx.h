@@ -67,6 +67,12 @@ public:
     // The status bar's current text.
     QString statusText() const;
     bool scanRunning() const;
+    // The scan of the "扫描设备" button, for the parts of the window that
+    // scan through it (the plan dialog), and the WAN range in the fields.
+    quenzal::ScanRun *scanRun() const { return m_scan; }
+    quenzal::ScanFields scanRange() const;
+    // Replies are still on their way into the list.
+    bool terminalListBusy() const;
 
 public Q_SLOTS:
     void slotSysTimer();
@@ -147,6 +153,7 @@ public Q_SLOTS:
     void SlotFilterChanged();
     void SlotExport();
     void SlotCopyRows();
+    void SlotApplyPlan();
 
 public:
     // Routes one packet by the transport mode: the multicast group in LAN

@@ -124,6 +124,11 @@ void ToolForKX::SlotStopScan()
     m_scan->stop();
 }
 
+ScanFields ToolForKX::scanRange() const
+{
+    return scanFields(*ui);
+}
+
 bool ToolForKX::scanRunning() const
 {
     return m_scan && m_scan->stepping();

@@ -134,6 +134,7 @@ void ToolForKX::setupFieldTools()
     connect(ui->but_StopScan, &QAbstractButton::clicked, this, &ToolForKX::SlotStopScan);
     connect(ui->lineEdit_Filter, &QLineEdit::textChanged, this, &ToolForKX::SlotFilterChanged);
     connect(ui->actionExport, &QAction::triggered, this, &ToolForKX::SlotExport);
+    connect(ui->actionApplyPlan, &QAction::triggered, this, &ToolForKX::SlotApplyPlan);
     auto *copy = new QShortcut(QKeySequence::Copy, ui->treeWidget);
     copy->setContext(Qt::WidgetWithChildrenShortcut);
     connect(copy, &QShortcut::activated, this, &ToolForKX::SlotCopyRows);

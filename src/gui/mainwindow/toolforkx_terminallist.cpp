@@ -70,6 +70,11 @@ void ToolForKX::slotSysTimer()
     m_scan->tick();
 }
 
+bool ToolForKX::terminalListBusy() const
+{
+    return m_listFeed && m_listFeed->busy();
+}
+
 std::vector<quenzal::TerminalTexts> ToolForKX::terminalListRows() const
 {
     std::vector<quenzal::TerminalTexts> rows;
