@@ -2,6 +2,213 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en">
 <context>
+    <name>PlanDialog</name>
+    <message>
+        <source>一致</source>
+        <translation>ok</translation>
+    </message>
+    <message>
+        <source>需修改</source>
+        <translation>to change</translation>
+    </message>
+    <message>
+        <source>未找到</source>
+        <translation>missing</translation>
+    </message>
+    <message>
+        <source>MAC 重复</source>
+        <translation>MAC clone</translation>
+    </message>
+    <message>
+        <source>计划外</source>
+        <translation>not planned</translation>
+    </message>
+    <message>
+        <source>问题</source>
+        <translation>problem</translation>
+    </message>
+    <message>
+        <source>编号</source>
+        <translation>ID</translation>
+    </message>
+    <message>
+        <source>IP</source>
+        <translation>IP</translation>
+    </message>
+    <message>
+        <source>子网掩码</source>
+        <translation>Mask</translation>
+    </message>
+    <message>
+        <source>网关</source>
+        <translation>Gateway</translation>
+    </message>
+    <message>
+        <source>服务器</source>
+        <translation>Server</translation>
+    </message>
+    <message>
+        <source>按计划配置</source>
+        <translation>Apply a plan</translation>
+    </message>
+    <message>
+        <source>正在扫描…</source>
+        <translation>Scanning…</translation>
+    </message>
+    <message>
+        <source>第 %1 轮：正在扫描核对…</source>
+        <translation>Round %1: scanning to verify…</translation>
+    </message>
+    <message>
+        <source>第 %1 轮：已发送 %2 / %3</source>
+        <translation>Round %1: sent %2 / %3</translation>
+    </message>
+    <message>
+        <source>发往 %1 的命令未能发送：%2</source>
+        <translation>A command to %1 could not be sent: %2</translation>
+    </message>
+    <message>
+        <source>计划文件：</source>
+        <translation>Plan file:</translation>
+    </message>
+    <message>
+        <source>选择计划文件…</source>
+        <translation>Choose a plan file…</translation>
+    </message>
+    <message>
+        <source>使用数据库窗口的文件</source>
+        <translation>Use the database window's file</translation>
+    </message>
+    <message>
+        <source>扫描并比较</source>
+        <translation>Scan and compare</translation>
+    </message>
+    <message>
+        <source>应用</source>
+        <translation>Apply</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>保存报告…</source>
+        <translation>Save report…</translation>
+    </message>
+    <message>
+        <source>MAC</source>
+        <translation>MAC</translation>
+    </message>
+    <message>
+        <source>状态</source>
+        <translation>Status</translation>
+    </message>
+    <message>
+        <source>变更（现在 → 计划）</source>
+        <translation>Changes (now → planned)</translation>
+    </message>
+    <message>
+        <source>原因</source>
+        <translation>Reason</translation>
+    </message>
+    <message>
+        <source>结果</source>
+        <translation>Result</translation>
+    </message>
+    <message>
+        <source>数据库文件：</source>
+        <translation>Database file:</translation>
+    </message>
+    <message>
+        <source>没有打开的数据库窗口</source>
+        <translation>No database window is open</translation>
+    </message>
+    <message>
+        <source>选择计划文件</source>
+        <translation>Choose a plan file</translation>
+    </message>
+    <message>
+        <source>计划 (*.csv *.json);;所有文件 (*)</source>
+        <translation>Plans (*.csv *.json);;All files (*)</translation>
+    </message>
+    <message>
+        <source>保存报告</source>
+        <translation>Save report</translation>
+    </message>
+    <message>
+        <source>CSV 文件 (*.csv);;JSON 文件 (*.json)</source>
+        <translation>CSV files (*.csv);;JSON files (*.json)</translation>
+    </message>
+    <message>
+        <source>请先选择计划文件</source>
+        <translation>Choose a plan file first</translation>
+    </message>
+    <message>
+        <source>计划无法读取：%1</source>
+        <translation>Cannot read the plan: %1</translation>
+    </message>
+    <message>
+        <source>计划有问题，不会发送任何命令。请先修改计划。</source>
+        <translation>The plan has problems; nothing will be sent. Correct the plan first.</translation>
+    </message>
+    <message>
+        <source>将按计划修改 %1 台终端的设置，确认应用？</source>
+        <translation>The settings of %1 terminals will be changed to the plan. Apply?</translation>
+    </message>
+    <message>
+        <source>正在停止：当前终端的命令发完后停止</source>
+        <translation>Stopping once the current terminal's commands are sent</translation>
+    </message>
+    <message>
+        <source>报告无法保存：%1</source>
+        <translation>Cannot save the report: %1</translation>
+    </message>
+    <message>
+        <source>报告已保存：%1</source>
+        <translation>Report saved: %1</translation>
+    </message>
+    <message>
+        <source>已确认</source>
+        <translation>confirmed</translation>
+    </message>
+    <message>
+        <source>未确认</source>
+        <translation>not confirmed</translation>
+    </message>
+    <message>
+        <source>跳过</source>
+        <translation>skipped</translation>
+    </message>
+    <message>
+        <source>%1：已确认 %2，未确认 %3，跳过 %4；%5 个数据包，%6 轮，%7 次扫描</source>
+        <translation>%1: %2 confirmed, %3 not confirmed, %4 skipped; %5 datagrams, %6 round(s), %7 scan(s)</translation>
+    </message>
+    <message>
+        <source>已停止</source>
+        <translation>Stopped</translation>
+    </message>
+    <message>
+        <source>完成</source>
+        <translation>Done</translation>
+    </message>
+    <message>
+        <source>计划 %1 台，回复 %2 个：%3</source>
+        <translation>%1 planned, %2 replies: %3</translation>
+    </message>
+    <message>
+        <source>；计划有问题，不能应用</source>
+        <translation>; the plan has problems and cannot be applied</translation>
+    </message>
+    <message>
+        <source>；</source>
+        <translation>; </translation>
+    </message>
+    <message>
+        <source>，</source>
+        <translation>, </translation>
+    </message>
+</context>
+<context>
     <name>ReconcileDialog</name>
     <message>
         <source>编号</source>
@@ -1093,6 +1300,10 @@
     <message>
         <source>MAC 修复：%1 个数据包未能发送（%2），这些终端的 MAC 未改</source>
         <translation>MAC repair: %1 packets could not be sent (%2); those terminals keep their MACs</translation>
+    </message>
+    <message>
+        <source>按计划配置…</source>
+        <translation>Apply a plan…</translation>
     </message>
 </context>
 </TS>

@@ -69,7 +69,8 @@ QString changesText(const std::vector<PlanChange> &changes)
     for (const PlanChange &c : changes)
         parts << QStringLiteral("%1 %2 → %3")
                      .arg(fieldText(c.field), c.now.isEmpty() ? QStringLiteral("-") : c.now, c.planned);
-    return parts.join(QStringLiteral("；"));
+    // The separators are the language's: "；" and "，" in Chinese.
+    return parts.join(PlanDialog::tr("；"));
 }
 
 } // namespace
@@ -369,10 +370,8 @@ void PlanDialog::showRows()
     for (int s = 0; s < 6; ++s)
         if (counts[s])
             parts << QStringLiteral("%1 %2").arg(statusName(PlanStatus(s))).arg(counts[s]);
-    QString text = tr("计划 %1 台，回复 %2 个：%3")
-                       .arg(run->plan().size())
-                       .arg(run->firstReplies())
-                       .arg(parts.join(QStringLiteral("，")));
+    QString text
+        = tr("计划 %1 台，回复 %2 个：%3").arg(run->plan().size()).arg(run->firstReplies()).arg(parts.join(tr("，")));
     if (run->first().problems)
         text += tr("；计划有问题，不能应用");
     say(text);

@@ -9,13 +9,16 @@
 #include "gui/databasewindow/usermessage.h"
 #include "gui/dialogs/plandialog.h"
 #include "gui/mainwindow/toolforkx.h"
+#include "gui/startup/language.h"
 #include "netnsrig.h"
 #include "ui_toolforkx.h"
 
+#include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTranslator>
 
 using namespace quenzal;
 
@@ -286,6 +289,44 @@ private Q_SLOTS:
         // The next round is not sent: a second wait brings nothing more.
         QTest::qWait(300);
         QCOMPARE(m_sim.logLines(" ip 198.18.2.").size(), 3);
+    }
+
+    // In English: the action, every caption, header and status text.
+    void english()
+    {
+        QVERIFY(quenzal::installLanguage(*QCoreApplication::instance(), s("en")));
+        auto restore = qScopeGuard([] {
+            for (QTranslator *t : QCoreApplication::instance()->findChildren<QTranslator *>()) {
+                QCoreApplication::removeTranslator(t);
+                delete t;
+            }
+        });
+        QVERIFY(startSim(FactoryFleet));
+        QVERIFY(writeFile("plan.csv", FactoryPlan));
+        ToolForKX window;
+        QCOMPARE(window.form()->actionApplyPlan->text(), s("Apply a plan…"));
+        PlanDialog *dialog = openDialog(window);
+        QCOMPARE(button(dialog, "but_PlanApply")->text(), s("Apply"));
+        dialog->setPlanFile(path("plan.csv"));
+        QVERIFY(clickAndWait(dialog, "but_PlanDryRun"));
+        QCOMPARE(dialog->table()->item(0, PlanDialog::ColChanges)->text(),
+            s("ID 1 → 11; IP 198.18.1.40 → 198.18.1.41; Server 198.18.0.1 → 198.18.0.9"));
+        QCOMPARE(dialog->table()->item(3, PlanDialog::ColStatus)->text(), s("not planned"));
+        const auto chinese = [](const QString &text) {
+            return std::any_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() >= 0x2e80; });
+        };
+        QStringList texts { dialog->windowTitle(), dialog->statusText() };
+        for (QAbstractButton *b : dialog->findChildren<QAbstractButton *>())
+            texts << b->text();
+        for (QLabel *l : dialog->findChildren<QLabel *>())
+            texts << l->text();
+        for (int c = 0; c < PlanDialog::ColumnCount; ++c) {
+            texts << dialog->table()->horizontalHeaderItem(c)->text();
+            for (int r = 0; r < dialog->table()->rowCount(); ++r)
+                texts << dialog->table()->item(r, c)->text();
+        }
+        for (const QString &text : texts)
+            QVERIFY2(!chinese(text), qPrintable(text));
     }
 };
 
