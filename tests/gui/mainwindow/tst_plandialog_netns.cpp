@@ -6,11 +6,14 @@
 #include <QtTest>
 
 #include "core/plan/planrun.h"
+#include "dbfixtures.h"
+#include "gui/databasewindow/serverdb.h"
 #include "gui/databasewindow/usermessage.h"
 #include "gui/dialogs/plandialog.h"
 #include "gui/mainwindow/toolforkx.h"
 #include "gui/startup/language.h"
 #include "netnsrig.h"
+#include "ui_serverdb.h"
 #include "ui_toolforkx.h"
 
 #include <QLabel>
@@ -246,6 +249,44 @@ private Q_SLOTS:
         QVERIFY(!dialog->running());
         QTest::qWait(300);
         QVERIFY(m_sim.logLines("applied").isEmpty());
+    }
+
+    // The plan from the file of the open database window: its Terminal rows.
+    void fromDatabaseWindow()
+    {
+        QVERIFY(startSim("mask = 255.255.0.0\n"
+                         "[terminal]\nid = 7\nip = 198.18.1.40\nmac = 02:00:00:00:00:01\n"
+                         "[terminal]\nid = 8\nip = 198.18.1.40\nmac = 02:00:00:00:00:02\n"));
+        const auto terminal = [](int id, const char *ip, const char *mac) {
+            return fixtures::Row { id, 8, 0, 1, 1, 1, 1, QByteArray(ip), QByteArray(mac), s("t") };
+        };
+        const QString db = path("plan.db");
+        QFile::remove(db);
+        QVERIFY(fixtures::createOldFormat(db));
+        QVERIFY(fixtures::insert(db, "Terminal",
+            { terminal(21, "198.18.1.41", "02:00:00:00:00:01"), terminal(22, "198.18.1.42", "02-00-00-00-00-02") }));
+        ToolForKX window;
+        PlanDialog *dialog = openDialog(window);
+        QVERIFY(!dialog->useDatabaseWindowFile()); // none open yet
+        QCOMPARE(m_warnings.size(), 1);
+        Serverdb *database = Serverdb::openWindow(&window);
+        database->form()->lineEdit_Serverdb->setText(db);
+        QTest::mouseClick(button(dialog, "but_PlanFromDb"), Qt::LeftButton);
+        QCOMPARE(m_warnings.size(), 1);
+        QVERIFY(clickAndWait(dialog, "but_PlanDryRun"));
+        QCOMPARE(
+            dialog->table()->item(1, PlanDialog::ColChanges)->text(), s("编号 8 → 22；IP 198.18.1.40 → 198.18.1.42"));
+        QVERIFY(clickAndWait(dialog, "but_PlanApply"));
+        QCOMPARE(columnTexts(dialog->table(), PlanDialog::ColResult), QStringList({ s("已确认"), s("已确认") }));
+        QCOMPARE(m_sim.logLines("applied").size(), 4);
+        // A path typed by hand is a plan file again: a database is no CSV.
+        dialog->findChild<QLineEdit *>(QStringLiteral("lineEdit_PlanFile"))->setFocus();
+        QTest::keyClick(dialog->findChild<QLineEdit *>(QStringLiteral("lineEdit_PlanFile")), Qt::Key_End);
+        QTest::keyClick(dialog->findChild<QLineEdit *>(QStringLiteral("lineEdit_PlanFile")), Qt::Key_Space);
+        QTest::keyClick(dialog->findChild<QLineEdit *>(QStringLiteral("lineEdit_PlanFile")), Qt::Key_Backspace);
+        QTest::mouseClick(button(dialog, "but_PlanDryRun"), Qt::LeftButton);
+        QCOMPARE(m_warnings.size(), 2);
+        QVERIFY(!dialog->running());
     }
 
     void cancelSkipsTheRest()
