@@ -8,6 +8,11 @@
 
 using namespace quenzal;
 
+namespace {
+// The main window's quiet wait after the last WAN query (three ticks).
+constexpr int BeyondWaitMs = 1500;
+} // namespace
+
 PlanSiteRun::PlanSiteRun(ToolForKX *window, QObject *parent)
     : QObject(parent)
     , m_window(window)
@@ -25,14 +30,39 @@ PlanSiteRun::PlanSiteRun(ToolForKX *window, QObject *parent)
             return;
         // A terminal that took its planned IP outside the range answers there.
         const ScanFields range = m_window->scanRange();
-        SingleTerminalPacket packet = m_window->singleTerminalPacket();
-        const QByteArray query = composeWanQuery(packet);
-        for (const QHostAddress &to : planAddressesBeyondRange(range, scanAddressCount(range), m_run->plan())) {
-            QString why;
-            if (m_window->transport()->send(UdpTransport::Wan, query.constData(), query.size(), to, WanPort, &why) < 0)
-                Q_EMIT sendFailed(to.toString(), why);
-        }
+        m_beyond = planAddressesBeyondRange(range, scanAddressCount(range), m_run->plan());
+        m_beyondNext = 0;
+        queryBeyond();
     });
+    m_beyondPause.setSingleShot(true);
+    m_beyondPause.setInterval(PlanRun::SendPauseMs);
+    connect(&m_beyondPause, &QTimer::timeout, this, &PlanSiteRun::queryBeyond);
+}
+
+void PlanSiteRun::queryBeyond()
+{
+    SingleTerminalPacket packet = m_window->singleTerminalPacket();
+    const QByteArray query = composeWanQuery(packet);
+    for (int n = 0; n < PlanRun::SendBatch && m_beyondNext < m_beyond.size(); ++n) {
+        const QHostAddress &to = m_beyond[m_beyondNext++];
+        QString why;
+        if (m_window->transport()->send(UdpTransport::Wan, query.constData(), query.size(), to, WanPort, &why) < 0)
+            Q_EMIT sendFailed(to.toString(), why);
+    }
+    if (m_beyondNext < m_beyond.size()) {
+        m_beyondPause.start();
+        return;
+    }
+    m_beyond.clear();
+    // The scan's replies stopped while these still went out: their answers
+    // get the wait a scan gives after its last query.
+    if (m_quietBeforeBeyond) {
+        m_quietBeforeBeyond = false;
+        QTimer::singleShot(BeyondWaitMs, this, [this] {
+            if (m_scanning)
+                scanQuiet();
+        });
+    }
 }
 
 void PlanSiteRun::dryRun(std::vector<PlanEntry> plan)
@@ -67,6 +97,9 @@ void PlanSiteRun::cancel()
 
 void PlanSiteRun::scan()
 {
+    m_beyond.clear();
+    m_beyondPause.stop();
+    m_quietBeforeBeyond = false;
     m_scanning = true;
     ++m_scans;
     Q_EMIT scanning(m_run->rounds());
@@ -75,6 +108,10 @@ void PlanSiteRun::scan()
 
 void PlanSiteRun::scanQuiet()
 {
+    if (!m_beyond.empty()) {
+        m_quietBeforeBeyond = true;
+        return;
+    }
     // The replies have stopped; the list may still be taking the last of them.
     if (m_window->terminalListBusy()) {
         QTimer::singleShot(20, this, [this] {

@@ -61,6 +61,7 @@ private:
     enum class Phase { Idle, DryScan, Sending, Verify };
 
     void scan();
+    void queryBeyond();
     void scanQuiet();
     void takeRecords();
     void nextRound();
@@ -73,6 +74,12 @@ private:
     std::vector<quenzal::PlanSend> m_sends; // the round under way
     size_t m_next = 0;
     QTimer m_pause;
+    // WAN: the planned addresses beyond the range, queried in batches once
+    // the scan's own queries are out; the scan ends a wait after the last.
+    std::vector<QHostAddress> m_beyond;
+    size_t m_beyondNext = 0;
+    QTimer m_beyondPause;
+    bool m_quietBeforeBeyond = false;
     Phase m_phase = Phase::Idle;
     bool m_scanning = false;
     bool m_applied = false;
