@@ -318,17 +318,17 @@ QString PlanDialog::skippedText()
 // confirmed unless a send to it failed; one whose sends a cancel left out,
 // one nothing was sent to (a clone, a problem) and a terminal the plan does
 // not name are skipped; the rest (still differs, missing) is unconfirmed.
-QString PlanDialog::resultText(size_t row, const ApplyRow &r) const
+PlanDialog::Result PlanDialog::result(size_t row, const ApplyRow &r) const
 {
     if (!m_run->applied() || m_run->running())
-        return QString();
+        return Result::None;
     const int index = int(row);
     if (r.row.entry < 0 || m_run->skippedRows().contains(index) || r.row.status == PlanStatus::Clone
         || r.row.status == PlanStatus::Problem)
-        return skippedText();
+        return Result::Skipped;
     if (r.status == PlanStatus::Ok && !m_run->failedRows().contains(index))
-        return confirmedText();
-    return unconfirmedText();
+        return Result::Confirmed;
+    return Result::Unconfirmed;
 }
 
 void PlanDialog::showRows()
@@ -336,15 +336,15 @@ void PlanDialog::showRows()
     const std::vector<ApplyRow> all = rows();
     m_table->setRowCount(int(all.size()));
     int counts[6] = {};
-    int results[3] = {};
+    int results[4] = {}; // by Result
     for (size_t i = 0; i < all.size(); ++i) {
         const ApplyRow &r = all[i];
         ++counts[int(r.status)];
-        const QString result = resultText(i, r);
-        results[0] += result == confirmedText();
-        results[1] += result == unconfirmedText();
-        results[2] += result == skippedText();
-        const QStringList cells { r.row.mac, statusName(r.status), changesText(r.row.changes), r.reason, result };
+        const Result result = this->result(i, r);
+        ++results[int(result)];
+        const QString resultTexts[] = { QString(), confirmedText(), unconfirmedText(), skippedText() };
+        const QStringList cells { r.row.mac, statusName(r.status), changesText(r.row.changes), r.reason,
+            resultTexts[int(result)] };
         const QBrush background(statusColor(r.status));
         for (int c = 0; c < ColumnCount; ++c) {
             auto *item = new QTableWidgetItem(cells[c]);
@@ -358,9 +358,9 @@ void PlanDialog::showRows()
         m_progress->setValue(m_progress->maximum());
         say(tr("%1：已确认 %2，未确认 %3，跳过 %4；%5 个数据包，%6 轮，%7 次扫描")
                 .arg(m_run->cancelled() ? tr("已停止") : tr("完成"))
-                .arg(results[0])
-                .arg(results[1])
-                .arg(results[2])
+                .arg(results[int(Result::Confirmed)])
+                .arg(results[int(Result::Unconfirmed)])
+                .arg(results[int(Result::Skipped)])
                 .arg(m_run->datagrams())
                 .arg(run->rounds())
                 .arg(m_run->scans()));

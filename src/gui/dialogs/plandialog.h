@@ -68,7 +68,8 @@ private:
     void choosePlanFile();
     void chooseReportFile();
     void showRows();
-    QString resultText(size_t row, const quenzal::ApplyRow &r) const;
+    enum class Result { None, Confirmed, Unconfirmed, Skipped };
+    Result result(size_t row, const quenzal::ApplyRow &r) const;
     void updateButtons();
     void say(const QString &text);
 
