@@ -248,7 +248,7 @@ void PlanDialog::startApply()
 void PlanDialog::cancelRun()
 {
     m_run->cancel();
-    if (running())
+    if (m_run->cancelled() && running())
         say(tr("正在停止：当前终端的命令发完后停止"));
 }
 
@@ -397,8 +397,9 @@ void PlanDialog::say(const QString &text)
 
 void PlanDialog::reject()
 {
-    // Closing while the rounds run stops them first, between terminals.
-    if (running()) {
+    // Closing while the rounds run stops them first, between terminals; a
+    // dry run sends nothing and goes with the dialog.
+    if (running() && m_run->applied()) {
         cancelRun();
         return;
     }

@@ -86,12 +86,14 @@ void PlanSiteRun::apply()
     if (running() || !m_run || m_applied || m_run->first().problems)
         return;
     m_applied = true;
+    m_cancel = false;
     nextRound();
 }
 
 void PlanSiteRun::cancel()
 {
-    if (running())
+    // Only the rounds stop; a dry run sends nothing and ends by itself.
+    if (running() && m_applied)
         m_cancel = true;
 }
 

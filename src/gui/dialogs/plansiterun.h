@@ -36,6 +36,7 @@ public:
     void dryRun(std::vector<quenzal::PlanEntry> plan);
     // The rounds, after a dry run without problems; finished() at the end.
     void apply();
+    // Stops the rounds between terminals (nothing while a dry run scans).
     void cancel();
 
     bool running() const { return m_phase != Phase::Idle; }

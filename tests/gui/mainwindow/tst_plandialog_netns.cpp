@@ -17,6 +17,7 @@
 #include "ui_toolforkx.h"
 
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTableWidget>
@@ -289,8 +290,16 @@ private Q_SLOTS:
         QVERIFY(!dialog->running());
     }
 
+    void cancelSkipsTheRest_data()
+    {
+        QTest::addColumn<bool>("byClosing"); // the window's close instead of the button
+        QTest::newRow("取消") << false;
+        QTest::newRow("closing the dialog") << true;
+    }
+
     void cancelSkipsTheRest()
     {
+        QFETCH(bool, byClosing);
         // Ten factory-fresh terminals: ten ID changes, then server and IP
         // each. The first batch of sends goes out at once (the ID changes
         // and three terminals' settings); the cancel lands before the fourth.
@@ -317,8 +326,12 @@ private Q_SLOTS:
         QTest::mouseClick(button(dialog, "but_PlanApply"), Qt::LeftButton);
         QVERIFY(dialog->running());
         QVERIFY(button(dialog, "but_PlanCancel")->isEnabled());
-        QTest::mouseClick(button(dialog, "but_PlanCancel"), Qt::LeftButton);
+        if (byClosing)
+            QVERIFY(!dialog->close()); // it stays until the rescan is in
+        else
+            QTest::mouseClick(button(dialog, "but_PlanCancel"), Qt::LeftButton);
         QVERIFY(done.wait(20000) || done.count() > 0);
+        QVERIFY(dialog->isVisible());
 
         QStringList expected;
         for (int i = 0; i < 10; ++i)
@@ -330,6 +343,31 @@ private Q_SLOTS:
         // The next round is not sent: a second wait brings nothing more.
         QTest::qWait(300);
         QCOMPARE(m_sim.logLines(" ip 198.18.2.").size(), 3);
+    }
+
+    // Closed during a dry run, the dialog goes; the scan is the window's.
+    void closeDuringDryRun()
+    {
+        QVERIFY(startSim(FactoryFleet));
+        QVERIFY(writeFile("plan.csv", FactoryPlan));
+        ToolForKX window;
+        QPointer<PlanDialog> dialog = openDialog(window);
+        dialog->setPlanFile(path("plan.csv"));
+        QTest::mouseClick(button(dialog, "but_PlanDryRun"), Qt::LeftButton);
+        QVERIFY(dialog->running());
+        QVERIFY(dialog->close());
+        QTRY_VERIFY(dialog.isNull());
+        QTRY_COMPARE_WITH_TIMEOUT(window.terminalListRows().size(), size_t(4), 5000);
+        QTest::qWait(3000); // the scan's end with no dialog to take it
+        QVERIFY(m_sim.logLines("applied").isEmpty());
+        // A new dialog starts afresh and can apply.
+        PlanDialog *again = openDialog(window);
+        QVERIFY(again);
+        again->setPlanFile(path("plan.csv"));
+        QVERIFY(clickAndWait(again, "but_PlanDryRun"));
+        QVERIFY(clickAndWait(again, "but_PlanApply"));
+        QCOMPARE(columnTexts(again->table(), PlanDialog::ColResult),
+            QStringList({ s("已确认"), s("已确认"), s("已确认"), s("跳过") }));
     }
 
     // In English: the action, every caption, header and status text.
