@@ -6,9 +6,16 @@
 //     sort by ID that the tick makes once replies stop;
 //   - the longest stall of the GUI thread (gap between two 5 ms ticks).
 // Usage: tests/netns/run-in-netns.sh build/bench/discovery/bench_lanburst [N ...]
+// BENCH_PLAIN=1 first measures a plain receiver (a socket that keeps the
+// replies and lists nothing) for each N, as the reference; BENCH_PLAIN=2
+// measures only that (run one N per process for its memory figure: a
+// process reuses the heap an earlier run freed).
 // QUENZAL_LIST_PER_ROW=1 measures the literal per-reply list handling
 // instead (on the same receive path).
 #include "gui/mainwindow/toolforkx.h"
+#include "core/discovery/scanrange.h"
+#include "core/transport/packets.h"
+#include "core/transport/statusreply.h"
 #include "benchcommon.h"
 #include "netnsrig.h"
 
@@ -228,6 +235,77 @@ Result run(int n, const QTemporaryDir &dir)
     return result;
 }
 
+// The reference: a plain receiver in the same arrangement. One socket on the
+// GUI thread, bound and joined as the window's LAN socket is, with the same
+// receive buffer, sends the query and keeps every status reply it reads;
+// nothing is listed. Settled is its last reply; bytes per row are what the
+// kept replies cost.
+Result runPlain(int n, const QTemporaryDir &dir)
+{
+    Result result;
+    const QString config = dir.filePath(QStringLiteral("plain-%1.conf").arg(n));
+    if (!bench::writeShuffledFleet(n, config))
+        return result;
+    auto sim = testrig::startInTerminalNetns(testrig::toolProgram(QStringLiteral("quenzal-terminal-sim")),
+        { QStringLiteral("--config"), config, QStringLiteral("--log"),
+            dir.filePath(QStringLiteral("plain-sim-%1.log").arg(n)), QStringLiteral("--seconds"), QStringLiteral("180"),
+            QStringLiteral("--lan-only") });
+    if (!testrig::waitForLine(*sim, "ready", 20000))
+        return result;
+
+    QUdpSocket socket;
+    if (!socket.bind(QHostAddress::AnyIPv4, 12682, QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint)
+        || !socket.joinMulticastGroup(QHostAddress(QStringLiteral("239.0.0.2")))) {
+        std::fprintf(stderr, "plain receiver: %s\n", qPrintable(socket.errorString()));
+        return result;
+    }
+    socket.setSocketOption(QAbstractSocket::MulticastLoopbackOption, 0);
+    socket.setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 32 * 1024 * 1024);
+    const qint64 idleBytes = residentBytes();
+    std::vector<QByteArray> replies;
+    qint64 lastReplyNs = 0;
+    QObject::connect(&socket, &QUdpSocket::readyRead, &socket, [&] {
+        while (socket.hasPendingDatagrams()) {
+            QByteArray data(int(socket.pendingDatagramSize()), Qt::Uninitialized);
+            data.resize(socket.readDatagram(data.data(), data.size()));
+            if (quenzal::isStatusReply(data)) {
+                replies.push_back(std::move(data));
+                lastReplyNs = bench::monotonicNs();
+            }
+        }
+    });
+    qint64 lastSentNs = 0;
+    QObject::connect(sim.get(), &QProcess::readyReadStandardOutput, sim.get(), [&] {
+        while (sim->canReadLine()) {
+            const QList<QByteArray> parts = sim->readLine().trimmed().split(' ');
+            if (parts.size() == 3 && parts[0] == "replied") {
+                result.sent = parts[1].toInt();
+                lastSentNs = parts[2].toLongLong();
+            }
+        }
+    });
+    bench::StallMeter ticker(5);
+    ticker.start();
+    quenzal::SingleTerminalPacket packet;
+    packet.writeStartupBytes();
+    socket.writeDatagram(quenzal::composeLanQuery(packet), QHostAddress(QStringLiteral("239.0.0.2")), 12682);
+    const qint64 deadline = bench::monotonicNs() + qint64(60) * 1000000000;
+    while (bench::monotonicNs() < deadline) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        const qint64 now = bench::monotonicNs();
+        if (lastSentNs && (int(replies.size()) >= result.sent || now - qMax(lastReplyNs, lastSentNs) > 3000000000LL))
+            break;
+    }
+    ticker.stop();
+    result.rows = int(replies.size());
+    result.longestStallMs = double(ticker.longestNs()) / 1e6;
+    if (lastSentNs && lastReplyNs)
+        result.settledMs = result.sortedByIdMs = double(lastReplyNs - lastSentNs) / 1e6;
+    if (result.rows > 0)
+        result.bytesPerRow = double(residentBytes() - idleBytes) / result.rows;
+    return result;
+}
+
 } // namespace
 
 // With BENCH_TRACE set, names every event that held the GUI thread for
@@ -271,7 +349,17 @@ int main(int argc, char *argv[])
     const char *mode = perRow ? "per-row" : "batched";
     std::printf("%-11s %7s %15s %12s %14s %14s %12s %8s %10s %10s\n", "mode", "N", "rows/sent", "settled ms",
         "sorted-by-ID ms", "longest stall ms", "bytes/row", "ordered", "filter ms", "header ms");
+    const int plainMode = qEnvironmentVariableIntValue("BENCH_PLAIN");
+    const bool withPlain = plainMode != 0;
     for (int n : sizes) {
+        if (withPlain) {
+            const Result p = runPlain(n, dir);
+            std::printf("%-11s %7d %7d/%-7d %12.0f %14s %14.0f %12.0f\n", "plain", n, p.rows, p.sent, p.settledMs, "-",
+                p.longestStallMs, p.bytesPerRow);
+            std::fflush(stdout);
+            if (plainMode == 2)
+                continue;
+        }
         const Result r = run(n, dir);
         std::printf("%-11s %7d %7d/%-7d %12.0f %14.0f %14.0f %12.0f %8s %10.0f %10.0f\n", mode, n, r.rows, r.sent,
             r.settledMs, r.sortedByIdMs, r.longestStallMs, r.bytesPerRow, r.ordered ? "yes" : "NO", r.filterStallMs,

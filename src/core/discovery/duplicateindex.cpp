@@ -20,7 +20,7 @@ std::array<std::vector<DuplicateIndex::Row>, DuplicateIndex::Keys> DuplicateInde
     entry.texts = texts;
     for (int k = 0; k < Keys; ++k) {
         Group &group = m_groups[size_t(k)][texts[size_t(k)]];
-        ++group.members;
+        join(group, k);
         group.uncoloured.push_back(row);
         if (group.members > 1) {
             marks[size_t(k)].swap(group.uncoloured);
@@ -41,8 +41,16 @@ void DuplicateIndex::leave(Row row, int key, const Entry &entry)
         auto &u = it->uncoloured;
         u.erase(std::remove(u.begin(), u.end(), row), u.end());
     }
+    // A group of two leaves one row alone; a larger one loses one sharer.
+    m_shared[size_t(key)] -= it->members == 2 ? 2 : it->members > 2 ? 1 : 0;
     if (--it->members == 0)
         groups.erase(it);
+}
+
+void DuplicateIndex::join(Group &group, int key)
+{
+    ++group.members;
+    m_shared[size_t(key)] += group.members == 2 ? 2 : group.members > 2 ? 1 : 0;
 }
 
 void DuplicateIndex::rename(Row row, int key, const QString &text)
@@ -53,7 +61,7 @@ void DuplicateIndex::rename(Row row, int key, const QString &text)
     leave(row, key, *it);
     it->texts[size_t(key)] = text;
     Group &group = m_groups[size_t(key)][text];
-    ++group.members;
+    join(group, key);
     if (!it->coloured[size_t(key)])
         group.uncoloured.push_back(row);
 }
@@ -73,6 +81,7 @@ void DuplicateIndex::clear()
     for (auto &g : m_groups)
         g.clear();
     m_rows.clear();
+    m_shared = {};
 }
 
 } // namespace quenzal

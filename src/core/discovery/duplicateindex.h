@@ -44,6 +44,10 @@ public:
 
     bool contains(Row row) const { return m_rows.contains(row); }
     int size() const { return int(m_rows.size()); }
+    // How many rows share their text in `key` with another row now (kept up
+    // to date as rows come, go and change, so the end of a scan need not
+    // count them over tens of thousands of rows).
+    int sharedRows(int key) const { return m_shared[size_t(key)]; }
 
 private:
     struct Group
@@ -58,6 +62,9 @@ private:
     };
 
     void leave(Row row, int key, const Entry &entry);
+    void join(Group &group, int key);
+
+    std::array<int, Keys> m_shared {};
 
     std::array<QHash<QString, Group>, Keys> m_groups;
     QHash<Row, Entry> m_rows;

@@ -5,6 +5,9 @@ namespace quenzal {
 ScanRun::ScanRun(QObject *parent)
     : QObject(parent)
 {
+    // Named for traces of the event loop (which timer held it).
+    m_step.setObjectName(QStringLiteral("scanStep"));
+    m_quiet.setObjectName(QStringLiteral("scanQuiet"));
     m_step.setInterval(StepMs);
     connect(&m_step, &QTimer::timeout, this, &ScanRun::step);
     m_quiet.setSingleShot(true);

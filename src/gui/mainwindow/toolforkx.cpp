@@ -19,6 +19,7 @@ ToolForKX::ToolForKX(const QString &interfaceName, QWidget *parent)
     connectButtons();
 
     m_sysTimer = new QTimer(this);
+    m_sysTimer->setObjectName(QStringLiteral("sysTimer"));
     connect(m_sysTimer, &QTimer::timeout, this, &ToolForKX::slotSysTimer);
     m_sysTimer->start(500);
 
@@ -108,11 +109,11 @@ QByteArray ToolForKX::selectedTerminalAddress() const
 
 // Slots that exist in the window's slot table but have no behaviour and no
 // connection.
-void ToolForKX::SlotSendReboot() {}
-void ToolForKX::SlotSendChinese() {}
-void ToolForKX::SlotSendEnglish() {}
-void ToolForKX::SlotSendGetMachineMessage() {}
-void ToolForKX::SlotSendreset() {}
-void ToolForKX::SoltSetAllMachSAddr() {}
-void ToolForKX::SoltSetMode() {}
-void ToolForKX::SlotSendvoldel() {}
+void ToolForKX::SlotSendReboot() { }
+void ToolForKX::SlotSendChinese() { }
+void ToolForKX::SlotSendEnglish() { }
+void ToolForKX::SlotSendGetMachineMessage() { }
+void ToolForKX::SlotSendreset() { }
+void ToolForKX::SoltSetAllMachSAddr() { }
+void ToolForKX::SoltSetMode() { }
+void ToolForKX::SlotSendvoldel() { }

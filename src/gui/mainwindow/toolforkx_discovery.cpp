@@ -5,6 +5,7 @@
 #include "core/discovery/selection.h"
 #include "core/discovery/terminalexport.h"
 #include "core/transport/statusreply.h"
+#include "gui/terminallist/terminallistfeed.h"
 
 #include <QTimer>
 
@@ -62,7 +63,8 @@ void ToolForKX::setupScan()
     connect(m_scan, &ScanRun::sendingFinished, this, &ToolForKX::scanFinished);
     connect(m_scan, &ScanRun::quiet, this, [this](bool stopped) {
         // The end of a scan, once its replies have stopped: what the list holds.
-        const SharedCounts c = countSharedKeys(terminalListKeys());
+        const std::optional<SharedCounts> counted = m_listFeed ? m_listFeed->sharedCounts() : std::nullopt;
+        const SharedCounts c = counted ? *counted : countSharedKeys(terminalListKeys());
         QString text = (stopped ? tr("扫描已停止：%1 台终端，编号重复 %2，IP 重复 %3，MAC 重复 %4")
                                 : tr("扫描结束：%1 台终端，编号重复 %2，IP 重复 %3，MAC 重复 %4"))
                            .arg(c.rows)

@@ -108,6 +108,10 @@ TerminalListFeed::TerminalListFeed(QTreeWidget *list, UdpTransport *transport, s
     // New rows have no rank yet.
     connect(model, &QAbstractItemModel::rowsInserted, this, [this] { m_ranks.valid = false; });
 
+    // Named for traces of the event loop (which timer held it).
+    m_fitTimer.setObjectName(QStringLiteral("fitTimer"));
+    m_resortTimer.setObjectName(QStringLiteral("resortTimer"));
+    m_sliceTimer.setObjectName(QStringLiteral("sliceTimer"));
     m_fitTimer.setSingleShot(true);
     m_fitTimer.setInterval(FitDelayMs);
     connect(&m_fitTimer, &QTimer::timeout, this, &TerminalListFeed::fitColumns);
@@ -389,6 +393,19 @@ void TerminalListFeed::settle()
         m_fitTimer.stop();
         fitColumns();
     }
+}
+
+std::optional<SharedCounts> TerminalListFeed::sharedCounts() const
+{
+    const int rows = m_list->topLevelItemCount();
+    if (m_mode != Mode::Batched || m_index.size() != rows)
+        return std::nullopt;
+    SharedCounts c;
+    c.rows = rows;
+    c.sharedId = m_index.sharedRows(0);
+    c.sharedIp = m_index.sharedRows(1);
+    c.sharedMac = m_index.sharedRows(2);
+    return c;
 }
 
 void TerminalListFeed::setCellText(QTreeWidgetItem *item, int column, const QString &text)

@@ -28,6 +28,7 @@
 // variable QUENZAL_LIST_PER_ROW=1 selects it.
 
 #include "core/discovery/duplicateindex.h"
+#include "core/discovery/terminalexport.h"
 #include "core/transport/statusreply.h"
 #include "core/transport/udptransport.h"
 #include "gui/terminallist/terminalrowitem.h"
@@ -42,6 +43,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QTreeWidget;
 class RememberingDelegate;
@@ -91,6 +93,11 @@ public:
     // The texts of a row this feed made (the same as the item's texts), or
     // null for another row.
     const quenzal::TerminalTexts *textsOf(const QTreeWidgetItem *item) const;
+
+    // The rows that share an ID, an IP or a MAC with another row, counted
+    // as the rows came; nothing when some row of the list is not the feed's
+    // (then the caller counts over the list).
+    std::optional<quenzal::SharedCounts> sharedCounts() const;
 
     // QTreeWidget::sortItems, with the rows ranked first (see rank()).
     void sortItems(int column, Qt::SortOrder order);

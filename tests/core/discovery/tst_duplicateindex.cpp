@@ -5,6 +5,7 @@
 #include <QRandomGenerator>
 #include <QTest>
 
+#include <algorithm>
 #include <set>
 
 using namespace quenzal;
@@ -35,6 +36,15 @@ struct NaiveList
                     r->coloured[k] = true;
             }
         }
+    }
+
+    // Rows whose text in `k` another row has now.
+    int sharedRows(size_t k) const
+    {
+        int n = 0;
+        for (const Row &r : rows)
+            n += std::count_if(rows.begin(), rows.end(), [&](const Row &o) { return o.texts[k] == r.texts[k]; }) > 1;
+        return n;
     }
 };
 
@@ -117,11 +127,18 @@ private Q_SLOTS:
         DuplicateIndex index;
         int a = 0, b = 0;
         index.add(&a, { QStringLiteral("001"), QStringLiteral("x"), QStringLiteral("m") });
+        int c = 0;
+        index.add(&c, { QStringLiteral("001"), QStringLiteral("y"), QStringLiteral("n") });
+        QCOMPARE(index.sharedRows(0), 2);
         index.remove(&a);
+        QCOMPARE(index.sharedRows(0), 0);
+        index.remove(&c);
         auto m = index.add(&b, { QStringLiteral("001"), QStringLiteral("x"), QStringLiteral("m") });
         QVERIFY2(m[0].empty(), "a removed row still counted");
+        index.add(&a, { QStringLiteral("001"), QStringLiteral("x"), QStringLiteral("m") });
         index.clear();
         QCOMPARE(index.size(), 0);
+        QCOMPARE(index.sharedRows(0) + index.sharedRows(1) + index.sharedRows(2), 0);
         m = index.add(&a, { QStringLiteral("001"), QStringLiteral("x"), QStringLiteral("m") });
         QVERIFY2(m[0].empty(), "a cleared row still counted");
     }
@@ -146,6 +163,8 @@ private Q_SLOTS:
                     addBoth(index, naive, coloured, { text(), text(), text() });
                 }
                 compare(naive, coloured);
+                for (int k = 0; k < 3; ++k)
+                    QCOMPARE(index.sharedRows(k), naive.sharedRows(size_t(k)));
                 // The helpers' checks only leave the helper: stop at the first.
                 if (QTest::currentTestFailed())
                     return;

@@ -84,6 +84,25 @@ private Q_SLOTS:
         QTest::newRow("mixed case latin") << s("kx-") << true;
         QTest::newRow("absent") << s("198.019") << false;
         QTest::newRow("across cells") << s("005198") << false;
+        QTest::newRow("end of a cell") << s("0:0a") << true;
+        QTest::newRow("false start") << s("0.0066") << false;
+        QTest::newRow("longer than any cell") << s("198.018.001.006.0") << false;
+    }
+
+    // The filter's quick search for ASCII text answers as full case folding
+    // does, and text beyond ASCII still folds fully (the Kelvin sign is a k).
+    void filterFoldsAsQString()
+    {
+        const QStringList cells { s("02:00:0A"), s("ABC-def"), QStringLiteral("\u212A"), s("KX-终端"), QString() };
+        const QStringList needles { s("k"), s("0a"), s("aBc-DEF"), s("c-d"), s("终"), s("x-终"), s("02:00:0A:") };
+        for (const QString &cell : cells) {
+            for (const QString &needle : needles) {
+                TerminalTexts texts;
+                texts[5] = cell;
+                QVERIFY2(rowContainsText(texts, needle) == cell.contains(needle, Qt::CaseInsensitive),
+                    qPrintable(cell + QLatin1Char('/') + needle));
+            }
+        }
     }
 
     void filter()
