@@ -170,6 +170,8 @@ public:
     // of an existing row goes through here, so the list's lookup indexes stay
     // in step with the texts.
     void setTerminalListCellText(QTreeWidgetItem *item, int column, const QString &text);
+    // Makes the list's next sort by `column` compare ranks, not texts.
+    void prepareTerminalListSort(int column);
     // After a single-terminal command went out: when checkBox_Verify is
     // ticked and the command changes what a reply shows, query the terminal
     // and say in the status bar whether it took the value.

@@ -63,9 +63,14 @@ void applyPass(ToolForKX &window, QTreeWidget *tree, const std::vector<QTreeWidg
             continue;
         window.setTerminalListCellText(items[size_t(changes[i].origin)], changes[i].column, changes[i].text);
     }
-    if (sorting)
-        tree->setSortingEnabled(true); // sorts by the indicator, set again just below
+    // One sort by `column`, on ranks. Only this column's texts changed, so
+    // sorting by the indicator first, as switching sorting on does, would
+    // leave the order this sort starts from as it is. Switched on after it,
+    // sorting finds the rows in order already.
+    window.prepareTerminalListSort(column);
     tree->sortItems(column, Qt::AscendingOrder);
+    if (sorting)
+        tree->setSortingEnabled(true);
     header->setSortIndicatorShown(indicatorShown);
     header->setSectionsClickable(clickable);
 }

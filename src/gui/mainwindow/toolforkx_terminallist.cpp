@@ -111,6 +111,11 @@ std::vector<std::array<QString, 3>> ToolForKX::terminalListKeys() const
     return rows;
 }
 
+void ToolForKX::prepareTerminalListSort(int column)
+{
+    listFeed().prepareSort(column);
+}
+
 void ToolForKX::setTerminalListCellText(QTreeWidgetItem *item, int column, const QString &text)
 {
     listFeed().setCellText(item, column, text);

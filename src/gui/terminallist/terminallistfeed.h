@@ -99,6 +99,9 @@ public:
     // (then the caller counts over the list).
     std::optional<quenzal::SharedCounts> sharedCounts() const;
 
+    // Ranks the rows by `column` for a sort the caller starts at once.
+    void prepareSort(int column) { rank(column); }
+
     // QTreeWidget::sortItems, with the rows ranked first (see rank()).
     void sortItems(int column, Qt::SortOrder order);
 
