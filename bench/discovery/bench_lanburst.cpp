@@ -123,23 +123,47 @@ struct Result
     double headerStallMs = -1; // a click on a header, and another
 };
 
+// A shuffled fleet of n terminals answering LAN queries in the terminals'
+// namespace; null (and said) when it did not start.
+std::unique_ptr<QProcess> startFleet(int n, const QTemporaryDir &dir, const QString &name)
+{
+    const QString config = dir.filePath(QStringLiteral("%1-%2.conf").arg(name).arg(n));
+    if (!bench::writeShuffledFleet(n, config)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(config));
+        return nullptr;
+    }
+    auto sim = testrig::startInTerminalNetns(testrig::toolProgram(QStringLiteral("quenzal-terminal-sim")),
+        { QStringLiteral("--config"), config, QStringLiteral("--log"),
+            dir.filePath(QStringLiteral("%1-sim-%2.log").arg(name).arg(n)), QStringLiteral("--seconds"),
+            QStringLiteral("180"), QStringLiteral("--lan-only") });
+    if (!testrig::waitForLine(*sim, "ready", 20000)) {
+        std::fprintf(stderr, "simulator did not start\n");
+        return nullptr;
+    }
+    return sim;
+}
+
+// The simulator's "replied <count> <monotonic ns>" lines: how many replies
+// it sent, and when the last one left.
+void followReplied(QProcess *sim, int *sent, qint64 *lastSentNs)
+{
+    QObject::connect(sim, &QProcess::readyReadStandardOutput, sim, [=] {
+        while (sim->canReadLine()) {
+            const QList<QByteArray> parts = sim->readLine().trimmed().split(' ');
+            if (parts.size() == 3 && parts[0] == "replied") {
+                *sent = parts[1].toInt();
+                *lastSentNs = parts[2].toLongLong();
+            }
+        }
+    });
+}
+
 Result run(int n, const QTemporaryDir &dir)
 {
     Result result;
-    const QString config = dir.filePath(QStringLiteral("fleet-%1.conf").arg(n));
-    if (!bench::writeShuffledFleet(n, config)) {
-        std::fprintf(stderr, "cannot write %s\n", qPrintable(config));
+    const std::unique_ptr<QProcess> sim = startFleet(n, dir, QStringLiteral("fleet"));
+    if (!sim)
         return result;
-    }
-
-    auto sim = testrig::startInTerminalNetns(testrig::toolProgram(QStringLiteral("quenzal-terminal-sim")),
-        { QStringLiteral("--config"), config, QStringLiteral("--log"),
-            dir.filePath(QStringLiteral("sim-%1.log").arg(n)), QStringLiteral("--seconds"), QStringLiteral("180"),
-            QStringLiteral("--lan-only") });
-    if (!testrig::waitForLine(*sim, "ready", 20000)) {
-        std::fprintf(stderr, "simulator did not start\n");
-        return result;
-    }
 
     ToolForKX window;
     window.resize(1200, 800);
@@ -167,15 +191,7 @@ Result run(int n, const QTemporaryDir &dir)
     };
     ticker.start();
 
-    QObject::connect(sim.get(), &QProcess::readyReadStandardOutput, sim.get(), [&] {
-        while (sim->canReadLine()) {
-            const QList<QByteArray> parts = sim->readLine().trimmed().split(' ');
-            if (parts.size() == 3 && parts[0] == "replied") {
-                result.sent = parts[1].toInt();
-                lastSentNs = parts[2].toLongLong();
-            }
-        }
-    });
+    followReplied(sim.get(), &result.sent, &lastSentNs);
 
     ui->but_Scan->click();
     // Settled: no new row since, columns fitted, rows in the order of the
@@ -243,14 +259,8 @@ Result run(int n, const QTemporaryDir &dir)
 Result runPlain(int n, const QTemporaryDir &dir)
 {
     Result result;
-    const QString config = dir.filePath(QStringLiteral("plain-%1.conf").arg(n));
-    if (!bench::writeShuffledFleet(n, config))
-        return result;
-    auto sim = testrig::startInTerminalNetns(testrig::toolProgram(QStringLiteral("quenzal-terminal-sim")),
-        { QStringLiteral("--config"), config, QStringLiteral("--log"),
-            dir.filePath(QStringLiteral("plain-sim-%1.log").arg(n)), QStringLiteral("--seconds"), QStringLiteral("180"),
-            QStringLiteral("--lan-only") });
-    if (!testrig::waitForLine(*sim, "ready", 20000))
+    const std::unique_ptr<QProcess> sim = startFleet(n, dir, QStringLiteral("plain"));
+    if (!sim)
         return result;
 
     QUdpSocket socket;
@@ -275,15 +285,7 @@ Result runPlain(int n, const QTemporaryDir &dir)
         }
     });
     qint64 lastSentNs = 0;
-    QObject::connect(sim.get(), &QProcess::readyReadStandardOutput, sim.get(), [&] {
-        while (sim->canReadLine()) {
-            const QList<QByteArray> parts = sim->readLine().trimmed().split(' ');
-            if (parts.size() == 3 && parts[0] == "replied") {
-                result.sent = parts[1].toInt();
-                lastSentNs = parts[2].toLongLong();
-            }
-        }
-    });
+    followReplied(sim.get(), &result.sent, &lastSentNs);
     bench::StallMeter ticker(5);
     ticker.start();
     quenzal::SingleTerminalPacket packet;
