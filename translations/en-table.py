@@ -136,4 +136,10 @@ M.update({
 "计划 %1 台，回复 %2 个：%3": "%1 planned, %2 replies: %3",
 "；计划有问题，不能应用": "; the plan has problems and cannot be applied",
 "；": "; ", "，": ", ",
+"自动编号": "Automatic IDs", "MAC 修复": "MAC repair",
+"%1 正在进行，请等它结束": "%1 is under way; wait for it to end",
+"%1：正在计算 %2 行…": "%1: working out %2 rows…",
+"%1：已发送 %2 / %3 个数据包": "%1: %2 / %3 packets sent",
+"%1：已发送 %2 个数据包；列表已清空，未更新": "%1: %2 packets sent; the list was emptied and is not updated",
+"%1完成：已发送 %2 个数据包": "%1 done: %2 packets sent",
 })

@@ -1305,5 +1305,33 @@
         <source>按计划配置…</source>
         <translation>Apply a plan…</translation>
     </message>
+    <message>
+        <source>MAC 修复</source>
+        <translation>MAC repair</translation>
+    </message>
+    <message>
+        <source>自动编号</source>
+        <translation>Automatic IDs</translation>
+    </message>
+    <message>
+        <source>%1 正在进行，请等它结束</source>
+        <translation>%1 is under way; wait for it to end</translation>
+    </message>
+    <message>
+        <source>%1：正在计算 %2 行…</source>
+        <translation>%1: working out %2 rows…</translation>
+    </message>
+    <message>
+        <source>%1：已发送 %2 / %3 个数据包</source>
+        <translation>%1: %2 / %3 packets sent</translation>
+    </message>
+    <message>
+        <source>%1：已发送 %2 个数据包；列表已清空，未更新</source>
+        <translation>%1: %2 packets sent; the list was emptied and is not updated</translation>
+    </message>
+    <message>
+        <source>%1完成：已发送 %2 个数据包</source>
+        <translation>%1 done: %2 packets sent</translation>
+    </message>
 </context>
 </TS>

@@ -73,6 +73,15 @@ public:
     quenzal::ScanFields scanRange() const;
     // Replies are still on their way into the list.
     bool terminalListBusy() const;
+    // A numbering pass over a list of more than `fromRows` rows runs in
+    // steps of `packetsPerStep` packets (default: 2000 rows, 500 packets).
+    void setNumberingSteps(int fromRows, int packetsPerStep);
+    // A numbering pass is under way (only a pass in steps outlasts its click).
+    bool numberingRunning() const;
+
+Q_SIGNALS:
+    // A numbering pass has ended: its packets are sent and the list shows it.
+    void numberingFinished();
 
 public Q_SLOTS:
     void slotSysTimer();
@@ -200,6 +209,9 @@ private:
     void setupVerifier();
     void sendVerifyQuery();
     bool previewRenumbering(bool macs);
+    void startNumbering(bool macs);
+    void sendNumberingSlice();
+    void finishNumbering();
 
     std::unique_ptr<Ui::ToolForKX> ui;
     QString m_startInterface;
@@ -235,6 +247,12 @@ private:
     // deleter, so this header needs no definition of the class.
     class TerminalListFeed &listFeed();
     std::unique_ptr<class TerminalListFeed, void (*)(class TerminalListFeed *)> m_listFeed { nullptr, nullptr };
+
+    // --- numbering passes (numbering) ---
+    struct NumberingRun;
+    std::unique_ptr<NumberingRun, void (*)(NumberingRun *)> m_numbering { nullptr, nullptr };
+    int m_numberingStepRows = 2000;
+    int m_numberingStepPackets = 500;
 
     // --- command helpers (commands) ---
 

@@ -9,8 +9,13 @@
 #include "core/commands/commandpackets.h"
 #include "core/discovery/numbering.h"
 
+#include <QElapsedTimer>
+#include <QFutureWatcher>
 #include <QHeaderView>
+#include <QPushButton>
+#include <QTimer>
 #include <QTreeWidget>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include "ui_toolforkx.h"
 
@@ -81,6 +86,25 @@ void logIdChange(int oldId, int newId, const QString &mac)
                          << " Change_ID_To ==>" << newId;
 }
 
+// What a pass plans to send, with the table as the pass leaves it.
+struct PassPlan
+{
+    TerminalTable table;
+    std::vector<IdChange> ids;
+    std::vector<MacRepair> repairs;
+};
+
+PassPlan planPass(TerminalTable table, bool macs, int startNumber)
+{
+    PassPlan plan;
+    if (macs)
+        plan.repairs = planSharedMacs(table);
+    else
+        plan.ids = planSharedIds(table, startNumber);
+    plan.table = std::move(table);
+    return plan;
+}
+
 // A numbering packet in WAN mode: to the row's own address.
 void sendToRow(ToolForKX &window, const SingleTerminalPacket &packet, const QString &rowAddress)
 {
@@ -142,6 +166,44 @@ private:
 
 } // namespace
 
+// A pass under way. A short list is passed in one go, as the buttons always
+// did. A long one is passed in steps, so that the window keeps answering:
+// the plan is worked out on a worker thread from a copy of the list's texts,
+// the packets leave in slices of a few milliseconds each, in the plan's
+// order, and the list takes the pass's cell changes at the end. Meanwhile
+// both buttons are off and the status bar tells how far the pass is.
+struct ToolForKX::NumberingRun
+{
+    bool macs = false;
+    bool wan = false; // the mode when the button was pressed
+    bool inSteps = false;
+    std::vector<QTreeWidgetItem *> items; // the list's rows, by the table's origins
+    PassPlan plan;
+    size_t sent = 0; // packets handed to the transport so far
+    std::vector<bool> left; // per packet so far: it left
+    int failed = 0;
+    QString why;
+    bool listReset = false; // the rows the pass came from are gone
+    bool autoIdEnabled = true;
+    bool autoMacEnabled = true;
+    QFutureWatcher<PassPlan> watcher;
+    std::vector<QMetaObject::Connection> resetWatch;
+
+    size_t packets() const { return macs ? plan.repairs.size() : plan.ids.size(); }
+    QString name() const { return macs ? ToolForKX::tr("MAC 修复") : ToolForKX::tr("自动编号"); }
+};
+
+void ToolForKX::setNumberingSteps(int fromRows, int packetsPerStep)
+{
+    m_numberingStepRows = fromRows;
+    m_numberingStepPackets = qMax(1, packetsPerStep);
+}
+
+bool ToolForKX::numberingRunning() const
+{
+    return m_numbering != nullptr;
+}
+
 void ToolForKX::SetDefalutID(int oldId, int newId, const QString &mac)
 {
     logIdChange(oldId, newId, mac);
@@ -152,58 +214,130 @@ void ToolForKX::SetDefalutID(int oldId, int newId, const QString &mac)
 void ToolForKX::SoltSetAutoId()
 {
     qCDebug(lcDiscovery) << "SoltSetAutoId = ";
-    if (!previewRenumbering(false))
-        return;
-    const std::vector<QTreeWidgetItem *> items = listItems(ui->treeWidget);
-    TerminalTable table = passTable(*this, ui->treeWidget);
-    HeldSends held(m_transport);
-    assignSharedIds(table, fieldNumber(ui->lineEdit_ChangStatId->text()), [this, &held](const IdChange &change) {
-        held.before();
-        if (!isWanMode()) {
-            SetDefalutID(change.oldId, change.newId, change.mac);
-        } else {
-            // The packet of SetDefalutID, sent to the row instead of the selection.
-            logIdChange(change.oldId, change.newId, change.mac);
-            writeIdChange(m_one, change.oldId, change.newId, change.mac);
-            sendToRow(*this, m_one, change.address);
-        }
-        held.after();
-    });
-    int failed = 0;
-    QString why;
-    const std::vector<bool> left = held.finish(&failed, &why);
-    applyPass(*this, ui->treeWidget, items, table, ColId, left);
-    if (failed)
-        showStatus(tr("自动编号：%1 个数据包未能发送（%2），这些终端的编号未改").arg(failed).arg(why));
-    SlotFilterChanged();
+    startNumbering(false);
 }
 
 void ToolForKX::SoltSetAutoMac()
 {
-    if (!previewRenumbering(true))
+    startNumbering(true);
+}
+
+void ToolForKX::startNumbering(bool macs)
+{
+    if (m_numbering) {
+        showStatus(tr("%1 正在进行，请等它结束").arg(m_numbering->name()));
         return;
-    // The pass sorts by MAC before it looks at any row: rows added since the
-    // list last sorted itself are taken in the order they were added.
-    ui->treeWidget->sortItems(ColMac, Qt::AscendingOrder);
-    const std::vector<QTreeWidgetItem *> items = listItems(ui->treeWidget);
+    }
+    if (!previewRenumbering(macs))
+        return;
+    // The MAC pass sorts by MAC before it looks at any row: rows added since
+    // the list last sorted itself are taken in the order they were added.
+    if (macs)
+        ui->treeWidget->sortItems(ColMac, Qt::AscendingOrder);
+    m_numbering = decltype(m_numbering)(new NumberingRun, [](NumberingRun *run) { delete run; });
+    NumberingRun &run = *m_numbering;
+    run.macs = macs;
+    run.wan = isWanMode();
+    run.items = listItems(ui->treeWidget);
+    run.inSteps = int(run.items.size()) > m_numberingStepRows;
     TerminalTable table = passTable(*this, ui->treeWidget);
+    const int startNumber = fieldNumber(ui->lineEdit_ChangStatId->text());
+    if (!run.inSteps) {
+        run.plan = planPass(std::move(table), macs, startNumber);
+        sendNumberingSlice();
+        return;
+    }
+
+    run.autoIdEnabled = ui->but_AutoID->isEnabled();
+    run.autoMacEnabled = ui->but_AutoMac->isEnabled();
+    ui->but_AutoID->setEnabled(false);
+    ui->but_AutoMac->setEnabled(false);
+    // A new scan empties the list: the pass's rows are gone, and its cell
+    // changes have nowhere to go.
+    QAbstractItemModel *model = ui->treeWidget->model();
+    const auto gone = [this] {
+        if (m_numbering)
+            m_numbering->listReset = true;
+    };
+    run.resetWatch.push_back(connect(model, &QAbstractItemModel::modelAboutToBeReset, this, gone));
+    run.resetWatch.push_back(connect(model, &QAbstractItemModel::rowsAboutToBeRemoved, this, gone));
+    connect(&run.watcher, &QFutureWatcher<PassPlan>::finished, this, [this] {
+        m_numbering->plan = m_numbering->watcher.result();
+        sendNumberingSlice();
+    });
+    showStatus(tr("%1：正在计算 %2 行…").arg(run.name()).arg(run.items.size()));
+    run.watcher.setFuture(QtConcurrent::run(
+        [table = std::move(table), macs, startNumber]() mutable { return planPass(std::move(table), macs, startNumber); }));
+}
+
+// Hands the next packets of the pass to the transport, all of them for a
+// pass in one go, else a slice, and goes on with the next slice or the end.
+void ToolForKX::sendNumberingSlice()
+{
+    NumberingRun &run = *m_numbering;
+    const size_t total = run.packets();
+    const size_t end = run.inSteps ? qMin(total, run.sent + size_t(m_numberingStepPackets)) : total;
     HeldSends held(m_transport);
-    repairSharedMacs(table, [this, &held](const MacRepair &repair) {
+    for (; run.sent < end; ++run.sent) {
         held.before();
-        if (!isWanMode()) {
-            SendResetById(repair.id);
+        if (run.macs) {
+            const MacRepair &repair = run.plan.repairs[run.sent];
+            if (!run.wan) {
+                SendResetById(repair.id);
+            } else {
+                // The packet of SendResetById, sent to the row instead of the selection.
+                writeFactoryReset(m_one, repair.id);
+                sendToRow(*this, m_one, repair.address);
+            }
         } else {
-            // The packet of SendResetById, sent to the row instead of the selection.
-            writeFactoryReset(m_one, repair.id);
-            sendToRow(*this, m_one, repair.address);
+            const IdChange &change = run.plan.ids[run.sent];
+            if (!run.wan) {
+                SetDefalutID(change.oldId, change.newId, change.mac);
+            } else {
+                // The packet of SetDefalutID, sent to the row instead of the selection.
+                logIdChange(change.oldId, change.newId, change.mac);
+                writeIdChange(m_one, change.oldId, change.newId, change.mac);
+                sendToRow(*this, m_one, change.address);
+            }
         }
         held.after();
-    });
+    }
     int failed = 0;
     QString why;
     const std::vector<bool> left = held.finish(&failed, &why);
-    applyPass(*this, ui->treeWidget, items, table, ColMac, left);
+    run.left.insert(run.left.end(), left.begin(), left.end());
+    run.failed += failed;
     if (failed)
-        showStatus(tr("MAC 修复：%1 个数据包未能发送（%2），这些终端的 MAC 未改").arg(failed).arg(why));
-    SlotFilterChanged();
+        run.why = why;
+    if (run.sent < total) {
+        showStatus(tr("%1：已发送 %2 / %3 个数据包").arg(run.name()).arg(run.sent).arg(total));
+        QTimer::singleShot(0, this, [this] { sendNumberingSlice(); });
+        return;
+    }
+    finishNumbering();
+}
+
+void ToolForKX::finishNumbering()
+{
+    std::unique_ptr<NumberingRun, void (*)(NumberingRun *)> done = std::move(m_numbering);
+    NumberingRun &run = *done;
+    for (const QMetaObject::Connection &c : run.resetWatch)
+        disconnect(c);
+    if (run.inSteps) {
+        ui->but_AutoID->setEnabled(run.autoIdEnabled);
+        ui->but_AutoMac->setEnabled(run.autoMacEnabled);
+    }
+    if (!run.listReset)
+        applyPass(*this, ui->treeWidget, run.items, run.plan.table, run.macs ? ColMac : ColId, run.left);
+    if (run.failed && !run.macs)
+        showStatus(tr("自动编号：%1 个数据包未能发送（%2），这些终端的编号未改").arg(run.failed).arg(run.why));
+    else if (run.failed)
+        showStatus(tr("MAC 修复：%1 个数据包未能发送（%2），这些终端的 MAC 未改").arg(run.failed).arg(run.why));
+    else if (run.listReset)
+        showStatus(tr("%1：已发送 %2 个数据包；列表已清空，未更新").arg(run.name()).arg(run.sent));
+    else if (run.inSteps)
+        showStatus(tr("%1完成：已发送 %2 个数据包").arg(run.name()).arg(run.sent));
+    if (!run.listReset)
+        SlotFilterChanged();
+    Q_EMIT numberingFinished();
 }

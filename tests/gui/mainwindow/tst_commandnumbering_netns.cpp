@@ -193,14 +193,61 @@ private Q_SLOTS:
         QTest::newRow("macs, all share one") << StepCase { pairs, same(mac, 24), 0, 1 } << true;
     }
 
+    // Each case twice: passed in one go, as a short list is, and in steps of
+    // three packets, as a long list is.
     void passMatchesStepByStep()
     {
         QFETCH(StepCase, c);
         QFETCH(bool, macs);
+        for (const bool steps : { false, true }) {
+            checkPass(c, macs, steps);
+            if (QTest::currentTestFailed()) {
+                qWarning() << (steps ? "in steps" : "in one go");
+                return;
+            }
+        }
+    }
+
+    // A new scan empties the list while a pass in steps is under way: the
+    // pass still sends its packets, and leaves the new list alone.
+    void scanDuringPassInSteps()
+    {
         Probe probe(LanPort, true);
         QVERIFY(probe.ready());
         ToolForKX window;
         auto *ui = window.form();
+        window.setNumberingSteps(0, 2);
+        fill(ui->treeWidget, idCase(same(QStringLiteral("001"), 12), 0));
+        QSignalSpy finished(&window, &ToolForKX::numberingFinished);
+        ui->but_AutoID->click();
+        QVERIFY(window.numberingRunning());
+        QVERIFY(!ui->but_AutoID->isEnabled());
+        QVERIFY(!ui->but_AutoMac->isEnabled());
+        // A second pass started while the first runs starts nothing.
+        window.SoltSetAutoMac();
+        QVERIFY(window.statusText().contains(QStringLiteral("正在进行")));
+        ui->but_Scan->click();
+        QVERIFY(finished.wait(5000));
+        // The probe reads without the window's event loop: the datagrams
+        // wait in its socket.
+        QCOMPARE(finished.size(), 1);
+        for (int i = 0; i < 11; ++i)
+            QVERIFY2(!probe.next().isNull(), qPrintable(QStringLiteral("datagram %1 of 11").arg(i + 1)));
+        QVERIFY(ui->but_AutoID->isEnabled());
+        QVERIFY(ui->but_AutoMac->isEnabled());
+        QVERIFY2(window.statusText().contains(QStringLiteral("列表已清空")), qPrintable(window.statusText()));
+        QVERIFY(!window.numberingRunning());
+    }
+
+private:
+    void checkPass(const StepCase &c, bool macs, bool steps)
+    {
+        Probe probe(LanPort, true);
+        QVERIFY(probe.ready());
+        ToolForKX window;
+        auto *ui = window.form();
+        if (steps)
+            window.setNumberingSteps(0, 3);
         fill(ui->treeWidget, c);
         ui->lineEdit_ChangStatId->setText(QString::number(c.start));
 
@@ -213,7 +260,10 @@ private Q_SLOTS:
             ? autoMacStepByStep(form.treeWidget, window.singleTerminalPacket())
             : autoIdStepByStep(form.treeWidget, c.start, window.singleTerminalPacket());
 
+        QSignalSpy finished(&window, &ToolForKX::numberingFinished);
         (macs ? ui->but_AutoMac : ui->but_AutoID)->click();
+        QCOMPARE(window.numberingRunning(), steps);
+        QTRY_COMPARE(finished.size(), 1);
         for (int i = 0; i < expected.size(); ++i) {
             const Datagram d = probe.next();
             QVERIFY2(!d.isNull(), qPrintable(QStringLiteral("datagram %1 of %2").arg(i + 1).arg(expected.size())));
@@ -225,6 +275,9 @@ private Q_SLOTS:
         QCOMPARE(ui->treeWidget->header()->sortIndicatorOrder(), form.treeWidget->header()->sortIndicatorOrder());
         QVERIFY(ui->treeWidget->isSortingEnabled());
         QVERIFY(ui->treeWidget->header()->isSortIndicatorShown());
+        // The window's packet holds the pass's last one, as after the step-by-step pass.
+        if (!expected.isEmpty())
+            QCOMPARE(window.singleTerminalPacket().bytes().toHex(' '), expected.last().toHex(' '));
     }
 };
 
