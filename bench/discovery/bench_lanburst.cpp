@@ -245,9 +245,16 @@ Result run(int n, const QTemporaryDir &dir)
     // header and a second one that reverses the order.
     QLineEdit *filter = ui->lineEdit_Filter;
     filter->setFocus();
-    result.filterStallMs = qMax(stallOf([&] { typeKey(filter, Qt::Key_Z, QStringLiteral("Z")); }),
-        stallOf([&] { typeKey(filter, Qt::Key_Backspace, QString()); }));
-    result.headerStallMs = qMax(stallOf([&] { clickHeader(list, 1); }), stallOf([&] { clickHeader(list, 1); }));
+    // One after the other: the arguments of a call may run in any order.
+    const double typed = stallOf([&] { typeKey(filter, Qt::Key_Z, QStringLiteral("Z")); });
+    const double erased = stallOf([&] { typeKey(filter, Qt::Key_Backspace, QString()); });
+    result.filterStallMs = qMax(typed, erased);
+    if (!filter->text().isEmpty())
+        std::fprintf(stderr, "the filter field still holds \"%s\": the headers are clicked on a filtered list\n",
+            qPrintable(filter->text()));
+    const double ascending = stallOf([&] { clickHeader(list, 1); });
+    const double descending = stallOf([&] { clickHeader(list, 1); });
+    result.headerStallMs = qMax(ascending, descending);
     return result;
 }
 
