@@ -26,4 +26,16 @@ bool replaceFile(const QString &from, const QString &to);
 // there).
 bool stderrIsTerminal();
 
+// Asks the processor to start reading the memory at `address` (a hint; it
+// does nothing where the compiler offers no such request). A loop that
+// reads many objects lying apart in memory lets the reads overlap.
+inline void prefetchForRead(const void *address)
+{
+#if defined(__GNUC__) || defined(__clang__)
+    __builtin_prefetch(address);
+#else
+    Q_UNUSED(address);
+#endif
+}
+
 } // namespace quenzal

@@ -1,4 +1,5 @@
 #include "core/discovery/terminalexport.h"
+#include "core/platform.h"
 
 #include "core/export/json.h"
 #include "core/export/records.h"
@@ -164,7 +165,14 @@ bool rowContainsText(const TerminalTexts &row, const QString &needle)
     if (needle.isEmpty())
         return true;
     const bool asciiNeedle = isAscii(needle);
+    // The cells' characters lie apart in memory: asking for all of them at
+    // once lets the reads of a row overlap instead of waiting one by one.
+    for (const QString &cell : row)
+        prefetchForRead(cell.constData());
     for (const QString &cell : row) {
+        if (cell.size() < needle.size())
+            continue; // case folding keeps the length of a text
+
         const bool found
             = asciiNeedle && isAscii(cell) ? asciiContains(cell, needle) : cell.contains(needle, Qt::CaseInsensitive);
         if (found)
