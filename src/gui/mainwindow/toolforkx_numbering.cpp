@@ -262,7 +262,7 @@ void ToolForKX::startNumbering(bool macs)
     run.resetWatch.push_back(connect(model, &QAbstractItemModel::modelAboutToBeReset, this, gone));
     run.resetWatch.push_back(connect(model, &QAbstractItemModel::rowsAboutToBeRemoved, this, gone));
     connect(&run.watcher, &QFutureWatcher<PassPlan>::finished, this, [this] {
-        m_numbering->plan = m_numbering->watcher.result();
+        m_numbering->plan = m_numbering->watcher.future().takeResult();
         sendNumberingSlice();
     });
     showStatus(tr("%1：正在计算 %2 行…").arg(run.name()).arg(run.items.size()));
