@@ -172,7 +172,6 @@ bool rowContainsText(const TerminalTexts &row, const QString &needle)
     for (const QString &cell : row) {
         if (cell.size() < needle.size())
             continue; // case folding keeps the length of a text
-
         const bool found
             = asciiNeedle && isAscii(cell) ? asciiContains(cell, needle) : cell.contains(needle, Qt::CaseInsensitive);
         if (found)

@@ -9,7 +9,6 @@
 #include "core/commands/commandpackets.h"
 #include "core/discovery/numbering.h"
 
-#include <QElapsedTimer>
 #include <QFutureWatcher>
 #include <QHeaderView>
 #include <QPushButton>
@@ -186,8 +185,7 @@ struct ToolForKX::NumberingRun
     bool listReset = false; // the rows the pass came from are gone
     bool autoIdEnabled = true;
     bool autoMacEnabled = true;
-    QFutureWatcher<PassPlan> watcher;
-    std::vector<QMetaObject::Connection> resetWatch;
+    QFutureWatcher<PassPlan> watcher; // also the context of the run's connections: they end with it
 
     size_t packets() const { return macs ? plan.repairs.size() : plan.ids.size(); }
     QString name() const { return macs ? ToolForKX::tr("MAC 修复") : ToolForKX::tr("自动编号"); }
@@ -255,14 +253,11 @@ void ToolForKX::startNumbering(bool macs)
     // A new scan empties the list: the pass's rows are gone, and its cell
     // changes have nowhere to go.
     QAbstractItemModel *model = ui->treeWidget->model();
-    const auto gone = [this] {
-        if (m_numbering)
-            m_numbering->listReset = true;
-    };
-    run.resetWatch.push_back(connect(model, &QAbstractItemModel::modelAboutToBeReset, this, gone));
-    run.resetWatch.push_back(connect(model, &QAbstractItemModel::rowsAboutToBeRemoved, this, gone));
-    connect(&run.watcher, &QFutureWatcher<PassPlan>::finished, this, [this] {
-        m_numbering->plan = m_numbering->watcher.future().takeResult();
+    const auto gone = [&run] { run.listReset = true; };
+    connect(model, &QAbstractItemModel::modelAboutToBeReset, &run.watcher, gone);
+    connect(model, &QAbstractItemModel::rowsAboutToBeRemoved, &run.watcher, gone);
+    connect(&run.watcher, &QFutureWatcher<PassPlan>::finished, this, [this, &run] {
+        run.plan = run.watcher.future().takeResult();
         sendNumberingSlice();
     });
     showStatus(tr("%1：正在计算 %2 行…").arg(run.name()).arg(run.items.size()));
@@ -321,8 +316,6 @@ void ToolForKX::finishNumbering()
 {
     std::unique_ptr<NumberingRun, void (*)(NumberingRun *)> done = std::move(m_numbering);
     NumberingRun &run = *done;
-    for (const QMetaObject::Connection &c : run.resetWatch)
-        disconnect(c);
     if (run.inSteps) {
         ui->but_AutoID->setEnabled(run.autoIdEnabled);
         ui->but_AutoMac->setEnabled(run.autoMacEnabled);

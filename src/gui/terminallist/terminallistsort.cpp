@@ -2,7 +2,6 @@
 // resumed once, and the ranks that make the list's comparisons cheap.
 #include "gui/terminallist/terminallistfeed.h"
 #include "gui/terminallist/terminalrowitem.h"
-#include "core/platform.h"
 
 #include <QHeaderView>
 #include <QTreeWidget>
@@ -104,19 +103,7 @@ void TerminalListFeed::rank(int column)
     keys.reserve(size_t(n));
     std::vector<TerminalRowItem *> rows;
     rows.reserve(size_t(n));
-    // The rows and their texts lie apart in memory: each is asked for some
-    // rows ahead, so that the reads overlap.
-    constexpr int Ahead = 8;
     for (int i = 0; i < n; ++i) {
-        if (i + 2 * Ahead < n)
-            prefetchForRead(m_list->topLevelItem(i + 2 * Ahead));
-        if (i + Ahead < n) {
-            QTreeWidgetItem *later = m_list->topLevelItem(i + Ahead);
-            if (later->type() == TerminalRowItem::RowType) {
-                if (const QString *text = static_cast<TerminalRowItem *>(later)->sortText(column))
-                    prefetchForRead(text->constData());
-            }
-        }
         QTreeWidgetItem *item = m_list->topLevelItem(i);
         const QString *text = item->type() == TerminalRowItem::RowType
             ? static_cast<TerminalRowItem *>(item)->sortText(column)
