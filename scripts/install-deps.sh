@@ -5,7 +5,7 @@
 set -euo pipefail
 
 packages=(
-    build-essential cmake ninja-build pkg-config
+    build-essential cmake ninja-build pkg-config mold   # mold: the fast linker
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libqt6network6
     libsqlite3-dev sqlite3
     qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools   # lrelease for the English translation
