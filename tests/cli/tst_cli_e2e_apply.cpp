@@ -79,6 +79,7 @@ private Q_SLOTS:
 
         Run dry = runCli(args("factory.csv", wan, { "--dry-run" }));
         QVERIFY2(dry.exit == 0, why(dry));
+        QVERIFY(m_sim.sync());
         QVERIFY2(m_sim.logLines("applied").isEmpty(), "a dry run sends no command");
         QCOMPARE(statuses(dry.out),
             sl({ "02:00:00:00:00:01 change", "02:00:00:00:00:02 change", "02:00:00:00:00:03 change",
@@ -186,11 +187,8 @@ private Q_SLOTS:
         QVERIFY(writeFile("ignores.csv",
             "mac,id,gateway\n02:00:00:00:00:01,11,198.18.0.253\n02:00:00:00:00:02,12,\n02:00:00:00:00:03,13,\n"
             "02:00:00:00:00:09,19,\n"));
-        QElapsedTimer clock;
-        clock.start();
         Run r = runCli(args("ignores.csv", false));
         QVERIFY2(r.exit == 3, why(r));
-        QVERIFY2(clock.elapsed() < 20000, "three rounds, each a short rescan");
         QCOMPARE(statuses(r.out),
             sl({ "02:00:00:00:00:01 change", "02:00:00:00:00:02 ok", "02:00:00:00:00:03 clone",
                 "02:00:00:00:00:09 missing" }));
@@ -244,6 +242,7 @@ private Q_SLOTS:
             QVERIFY2(r.out.contains(reason.toUtf8()), r.out.constData());
             QVERIFY(statuses(r.out).first().endsWith(s(" problem")));
         }
+        QVERIFY(m_sim.sync());
         QVERIFY2(m_sim.logLines("applied").isEmpty(), "nothing is sent when the plan has problems");
     }
 
@@ -267,6 +266,7 @@ private Q_SLOTS:
         Run r = runCli(args("unreadable.csv", false));
         QVERIFY2(r.exit == 2, why(r));
         QVERIFY2(r.err.contains(error.toUtf8()), r.err.constData());
+        QVERIFY(m_sim.sync());
         QVERIFY2(m_sim.logLines(" 198.18.0.1 ").isEmpty(), "not even a query goes out");
     }
 

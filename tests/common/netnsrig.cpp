@@ -5,8 +5,21 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QHostAddress>
+#include <QThread>
+#include <QUdpSocket>
 
 namespace testrig {
+
+namespace {
+
+// sync()'s datagram: the simulator logs it in its turn and gives it to no
+// terminal.
+const QByteArray SyncMarker("qz-sync-");
+const QByteArray SyncHex = SyncMarker.toHex(' ');
+constexpr quint16 SimulatorLanPort = 12682;
+
+} // namespace
 
 bool inTestNetns()
 {
@@ -86,6 +99,8 @@ bool Simulator::start(const QString &dir, const QByteArray &fleet, const QString
 bool Simulator::start(const QString &dir, const QByteArray &fleet, const QString &name, const QString &netns)
 {
     stop();
+    m_address = netns == qEnvironmentVariable("QZ_NETNS_TERM2") ? qEnvironmentVariable("QZ_TERM2_ADDR")
+                                                               : terminalAddress();
     const QString config = QDir(dir).filePath(name + QStringLiteral(".conf"));
     m_log = QDir(dir).filePath(name + QStringLiteral(".log"));
     QFile f(config);
@@ -110,10 +125,31 @@ QList<QByteArray> Simulator::logLines(const QByteArray &containing) const
         return {};
     QList<QByteArray> out;
     for (const QByteArray &line : f.readAll().split('\n')) {
-        if (!line.isEmpty() && (containing.isEmpty() || line.contains(containing)))
+        if (!line.isEmpty() && !line.startsWith(SyncHex) && (containing.isEmpty() || line.contains(containing)))
             out << line;
     }
     return out;
+}
+
+bool Simulator::sync(int timeoutMs)
+{
+    if (!m_process)
+        return false;
+    // The simulator's LAN socket takes datagrams to any of its addresses.
+    const QByteArray marker = SyncMarker + QByteArray::number(++m_syncs) + '.';
+    QUdpSocket socket;
+    if (socket.writeDatagram(marker, QHostAddress(m_address), SimulatorLanPort) != marker.size())
+        return false;
+    const QByteArray line = marker.toHex(' ') + ' ';
+    QDeadlineTimer deadline(timeoutMs);
+    while (!deadline.hasExpired()) {
+        QFile f(m_log);
+        if (f.open(QIODevice::ReadOnly) && f.readAll().contains(line))
+            return true;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QThread::msleep(5);
+    }
+    return false;
 }
 
 } // namespace testrig

@@ -45,12 +45,20 @@ public:
     // The same in the namespace `netns` instead of the terminal namespace.
     bool start(const QString &dir, const QByteArray &fleet, const QString &name, const QString &netns);
     void stop();
-    // The non-empty lines of the log, or those that contain `containing`.
+    // The non-empty lines of the log, or those that contain `containing`
+    // (sync()'s markers left out).
     QList<QByteArray> logLines(const QByteArray &containing = QByteArray()) const;
+    // Sends a marker datagram and waits until the simulator has logged it:
+    // every datagram that reached it before (from the tool, the window or
+    // quenzal-cli) is in the log by then. A check that something was not
+    // sent reads the log after this, instead of after a fixed wait.
+    bool sync(int timeoutMs = 5000);
 
 private:
     std::unique_ptr<QProcess> m_process;
     QString m_log;
+    QString m_address; // where the marker goes: the namespace's first address
+    int m_syncs = 0;
 };
 
 } // namespace testrig

@@ -22,9 +22,13 @@ public:
     explicit Verifier(QObject *parent = nullptr);
     // How exactly the second between two queries is kept.
     void setTimerType(Qt::TimerType type) { m_timer.setTimerType(type); }
+    // The time between two queries: VerifyAttemptMs unless a test (or a
+    // driver with another rhythm) sets it before start().
+    void setAttemptMs(int ms) { m_timer.setInterval(ms); }
+    int attemptMs() const { return m_timer.interval(); }
 
     // Starts over for `target`: the first query at once, each further one
-    // when VerifyAttemptMs passed without a reply that shows the value.
+    // when attemptMs() passed without a reply that shows the value.
     void start(const VerifyTarget &target);
     // A status reply (decoded) from `from`, while the verification runs.
     VerifyMatch offer(const TerminalTexts &reply, const QHostAddress &from);

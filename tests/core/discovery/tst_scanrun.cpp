@@ -190,21 +190,26 @@ private Q_SLOTS:
     // query (LAN) or the end of the steps (WAN).
     void milliseconds()
     {
+        constexpr int QuietMs = 500;
         ScanRun run;
-        run.setQuietMs(150);
+        run.setQuietMs(QuietMs);
         Recorder rec(run);
-        QElapsedTimer clock;
-        clock.start();
         run.startLan();
-        QTest::qWait(100);
+        QTest::qWait(QuietMs / 10);
+        QVERIFY2(!rec.has(QStringLiteral("quiet")), "the wait runs from the query");
+        // A datagram starts the wait again: the end comes no sooner than
+        // `ms` after it (a coarse timer may fire up to 5 % early).
+        QElapsedTimer sinceDatagram;
+        sinceDatagram.start();
         run.datagramsArrived();
-        QTRY_VERIFY_WITH_TIMEOUT(rec.has(QStringLiteral("quiet")), 1000);
-        QVERIFY2(clock.elapsed() >= 240, qPrintable(QString::number(clock.elapsed())));
+        QTRY_VERIFY_WITH_TIMEOUT(rec.has(QStringLiteral("quiet")), 10 * QuietMs);
+        QVERIFY2(sinceDatagram.elapsed() >= QuietMs * 95 / 100, qPrintable(QString::number(sinceDatagram.elapsed())));
         QCOMPARE(rec.events, (QStringList { QStringLiteral("lan"), QStringLiteral("quiet") }));
-        // Once over, datagrams start nothing and ticks count for nothing.
+        // Once over, datagrams start nothing and ticks count for nothing:
+        // no end comes within longer than a wait.
         run.datagramsArrived();
         run.tick();
-        QTest::qWait(200);
+        QTest::qWait(QuietMs * 4 / 3);
         QCOMPARE(rec.events.size(), 2);
     }
 

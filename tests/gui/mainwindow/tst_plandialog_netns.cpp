@@ -5,6 +5,7 @@
 // the terminals not yet served.
 #include <QtTest>
 
+#include "core/discovery/scanrun.h"
 #include "core/plan/planrun.h"
 #include "dbfixtures.h"
 #include "gui/databasewindow/serverdb.h"
@@ -248,7 +249,7 @@ private Q_SLOTS:
         QCOMPARE(m_warnings.size(), 1);
         QVERIFY(m_questions.isEmpty());
         QVERIFY(!dialog->running());
-        QTest::qWait(300);
+        QVERIFY(m_sim.sync());
         QVERIFY(m_sim.logLines("applied").isEmpty());
     }
 
@@ -302,7 +303,10 @@ private Q_SLOTS:
         QFETCH(bool, byClosing);
         // Ten factory-fresh terminals: ten ID changes, then server and IP
         // each. The first batch of sends goes out at once (the ID changes
-        // and three terminals' settings); the cancel lands before the fourth.
+        // and as many terminals' settings as the batch holds); the cancel
+        // lands before the next batch.
+        const int served = (PlanRun::SendBatch - 10) / 2;
+        QVERIFY2(served > 0 && served < 10, "the first batch must serve some terminals, not all");
         QByteArray fleet("mask = 255.255.0.0\ngateway = 198.18.0.254\nserver = 198.18.0.1\n");
         QByteArray plan("mac,id,ip,server\n");
         for (int i = 1; i <= 10; ++i) {
@@ -335,14 +339,16 @@ private Q_SLOTS:
 
         QStringList expected;
         for (int i = 0; i < 10; ++i)
-            expected << (i < 3 ? s("已确认") : s("跳过"));
+            expected << (i < served ? s("已确认") : s("跳过"));
         QCOMPARE(columnTexts(dialog->table(), PlanDialog::ColResult), expected);
+        QVERIFY(m_sim.sync());
         QCOMPARE(m_sim.logLines(" id 1 -> ").size(), 10);
-        QCOMPARE(m_sim.logLines(" ip 198.18.2.").size(), 3);
+        QCOMPARE(m_sim.logLines(" ip 198.18.2.").size(), served);
         QVERIFY2(dialog->statusText().contains(s("已停止")), qPrintable(dialog->statusText()));
-        // The next round is not sent: a second wait brings nothing more.
-        QTest::qWait(300);
-        QCOMPARE(m_sim.logLines(" ip 198.18.2.").size(), 3);
+        // The next round is not sent: nothing more reaches the simulator
+        // once the run has ended.
+        QVERIFY(m_sim.sync());
+        QCOMPARE(m_sim.logLines(" ip 198.18.2.").size(), served);
     }
 
     // Closed during a dry run, the dialog goes; the scan is the window's.
@@ -351,6 +357,9 @@ private Q_SLOTS:
         QVERIFY(startSim(FactoryFleet));
         QVERIFY(writeFile("plan.csv", FactoryPlan));
         ToolForKX window;
+        auto *scan = window.findChild<ScanRun *>();
+        QVERIFY(scan);
+        QSignalSpy scanOver(scan, &ScanRun::quiet);
         QPointer<PlanDialog> dialog = openDialog(window);
         dialog->setPlanFile(path("plan.csv"));
         QTest::mouseClick(button(dialog, "but_PlanDryRun"), Qt::LeftButton);
@@ -358,7 +367,9 @@ private Q_SLOTS:
         QVERIFY(dialog->close());
         QTRY_VERIFY(dialog.isNull());
         QTRY_COMPARE_WITH_TIMEOUT(window.terminalListRows().size(), size_t(4), 5000);
-        QTest::qWait(3000); // the scan's end with no dialog to take it
+        // The scan's end with no dialog to take it.
+        QVERIFY(scanOver.count() > 0 || scanOver.wait(20000));
+        QVERIFY(m_sim.sync());
         QVERIFY(m_sim.logLines("applied").isEmpty());
         // A new dialog starts afresh and can apply.
         PlanDialog *again = openDialog(window);
