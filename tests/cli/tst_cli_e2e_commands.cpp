@@ -231,4 +231,5 @@ private Q_SLOTS:
 };
 
 QTEST_GUILESS_MAIN(TestCliE2eCommands)
+#include "moc_clie2e.cpp" // the fixture's moc here, not in a file of its own
 #include "tst_cli_e2e_commands.moc"

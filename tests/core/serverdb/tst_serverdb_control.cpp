@@ -213,4 +213,5 @@ private Q_SLOTS:
 };
 
 QTEST_GUILESS_MAIN(TestServerdbControl)
+#include "moc_tst_serverdb_core_fixture.cpp" // the fixture's moc here, not in a file of its own
 #include "tst_serverdb_control.moc"

@@ -209,4 +209,5 @@ private Q_SLOTS:
 };
 
 QTEST_GUILESS_MAIN(TestServerdbReading)
+#include "moc_tst_serverdb_core_fixture.cpp" // the fixture's moc here, not in a file of its own
 #include "tst_serverdb_reading.moc"

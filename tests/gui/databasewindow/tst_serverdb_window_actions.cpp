@@ -211,4 +211,5 @@ private Q_SLOTS:
 };
 
 QTEST_MAIN(TestServerdbWindowActions)
+#include "moc_tst_serverdb_window_fixture.cpp" // the fixture's moc here, not in a file of its own
 #include "tst_serverdb_window_actions.moc"

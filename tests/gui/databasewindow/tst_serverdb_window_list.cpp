@@ -313,4 +313,5 @@ private Q_SLOTS:
 };
 
 QTEST_MAIN(TestServerdbWindowList)
+#include "moc_tst_serverdb_window_fixture.cpp" // the fixture's moc here, not in a file of its own
 #include "tst_serverdb_window_list.moc"

@@ -247,4 +247,5 @@ private Q_SLOTS:
 };
 
 QTEST_MAIN(TestCommandbuttonsNetns)
+#include "moc_tst_commands_netns_fixture.cpp" // the fixture's moc here, not in a file of its own
 #include "tst_commandbuttons_netns.moc"

@@ -282,4 +282,5 @@ private:
 };
 
 QTEST_MAIN(TestCommandnumberingNetns)
+#include "moc_tst_commands_netns_fixture.cpp" // the fixture's moc here, not in a file of its own
 #include "tst_commandnumbering_netns.moc"

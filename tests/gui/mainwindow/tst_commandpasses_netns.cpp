@@ -137,4 +137,5 @@ private Q_SLOTS:
 };
 
 QTEST_MAIN(TestCommandpassesNetns)
+#include "moc_tst_commands_netns_fixture.cpp" // the fixture's moc here, not in a file of its own
 #include "tst_commandpasses_netns.moc"

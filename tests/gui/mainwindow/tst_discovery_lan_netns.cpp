@@ -163,4 +163,5 @@ private Q_SLOTS:
 };
 
 QTEST_MAIN(TestDiscoveryLanNetns)
+#include "moc_tst_discoverywindow_fixture.cpp" // the fixture's moc here, not in a file of its own
 #include "tst_discovery_lan_netns.moc"

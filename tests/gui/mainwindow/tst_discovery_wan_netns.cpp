@@ -167,4 +167,5 @@ private Q_SLOTS:
 };
 
 QTEST_MAIN(TestDiscoveryWanNetns)
+#include "moc_tst_discoverywindow_fixture.cpp" // the fixture's moc here, not in a file of its own
 #include "tst_discovery_wan_netns.moc"

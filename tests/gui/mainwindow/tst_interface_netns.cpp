@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QTreeWidgetItem>
 
+#include "core/discovery/scanrun.h"
 #include "gui/mainwindow/toolforkx.h"
 #include "core/transport/statusreply.h"
 #include "netnsrig.h"
@@ -63,11 +64,17 @@ private:
     testrig::Simulator m_a, m_b;
     QString m_ifA, m_ifB;
 
-    // A LAN scan; the IDs listed once replies have had a second to come.
+    // A LAN scan; the IDs listed once the scan is over (the replies have
+    // stopped).
     static QStringList scan(ToolForKX &window)
     {
+        auto *run = window.findChild<ScanRun *>();
+        if (!run)
+            return {};
+        QSignalSpy over(run, &ScanRun::quiet);
         window.form()->but_Scan->click();
-        QTest::qWait(1000);
+        if (!over.wait(20000))
+            return {};
         return ids(window.form()->treeWidget);
     }
 

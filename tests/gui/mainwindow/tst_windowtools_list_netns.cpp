@@ -226,4 +226,5 @@ private Q_SLOTS:
 };
 
 QTEST_MAIN(TestWindowtoolsListNetns)
+#include "moc_tst_windowtools_netns_fixture.cpp" // the fixture's moc here, not in a file of its own
 #include "tst_windowtools_list_netns.moc"

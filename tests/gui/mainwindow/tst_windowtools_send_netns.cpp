@@ -31,10 +31,12 @@ private Q_SLOTS:
         QVERIFY2(window.statusText().startsWith(s("扫描已停止")), qPrintable(window.statusText()));
         const int progress = ui->progressBar->value();
         QVERIFY2(progress < 1000, "the scan ran far past the terminal");
+        QVERIFY(sim.sync());
         const int queries = sim.logLines("aa 02 f2 ").size();
         QCOMPARE(queries, 1); // the one to the simulated terminal's address
-        QTest::qWait(600);
+        QTest::qWait(600); // longer than a step: a scan still stepping would move on
         QCOMPARE(ui->progressBar->value(), progress);
+        QVERIFY(sim.sync());
         QCOMPARE(sim.logLines("aa 02 f2 ").size(), queries);
         QCOMPARE(ui->treeWidget->topLevelItemCount(), 1);
         QCOMPARE(ui->treeWidget->topLevelItem(0)->text(ColIp), s("198.018.001.012"));
@@ -170,17 +172,20 @@ private Q_SLOTS:
         }
         QVERIFY2(window.statusText().startsWith(s("正在确认")), qPrintable(window.statusText()));
         if (applies) {
-            QTRY_VERIFY_WITH_TIMEOUT(window.statusText().startsWith(s("已确认")), 3500);
+            QTRY_VERIFY_WITH_TIMEOUT(window.statusText().startsWith(s("已确认")), 10000);
             QCOMPARE(window.statusText(),
                 mac ? s("已确认：终端显示 02:00:00:00:00:7E") : s("已确认：终端显示 198.018.000.077"));
         } else {
-            QTRY_VERIFY_WITH_TIMEOUT(window.statusText().startsWith(s("未确认")), 4500);
+            QTRY_VERIFY_WITH_TIMEOUT(window.statusText().startsWith(s("未确认")), 10000);
             QCOMPARE(window.statusText(),
                 mac ? s("未确认：期望 02:00:00:00:00:7E，终端显示 02:00:00:00:00:22")
                     : s("未确认：期望 198.018.000.077，终端显示 198.018.000.254"));
-            // Three queries, then no more.
+            // Three queries, then no more (a wait longer than the second
+            // between two).
+            QVERIFY(sim.sync());
             const int queries = sim.logLines("aa 02 f2 ").size();
             QTest::qWait(1200);
+            QVERIFY(sim.sync());
             QCOMPARE(sim.logLines("aa 02 f2 ").size(), queries);
             QCOMPARE(queries, 1 + 3); // the scan's and the verification's
         }
@@ -250,4 +255,5 @@ private Q_SLOTS:
 };
 
 QTEST_MAIN(TestWindowtoolsSendNetns)
+#include "moc_tst_windowtools_netns_fixture.cpp" // the fixture's moc here, not in a file of its own
 #include "tst_windowtools_send_netns.moc"
