@@ -30,8 +30,10 @@ case "${1:-}" in
 esac
 
 scripts/install-deps.sh --test
-jobs="$(nproc)"
-test_jobs="${QUENZAL_TEST_JOBS:-$((jobs * 2))}"
+# One compile more than the cores: a compile waiting on the disk leaves a
+# core to the next.
+jobs="$(($(nproc) + 1))"
+test_jobs="${QUENZAL_TEST_JOBS:-$(($(nproc) * 2))}"
 fuzz_seconds="${QUENZAL_FUZZ_SECONDS:-60}"
 summary=()
 total_passed=0
