@@ -56,13 +56,14 @@ function(quenzal_pch target)
   endif()
 endfunction()
 
-# quenzal_test_pch(target): a test (or the donor of the tests' headers)
-# compiled so that one precompiled QtTest serves every test: Qt Test names
+# quenzal_test_options(target): how a test (or the donor of the tests'
+# headers) is compiled. With the precompiled headers, so that one
+# precompiled QtTest serves every test: Qt Test names
 # each test's own folders in two macros, which only QFINDTESTDATA reads and
 # no test here uses. With GCC's optimisation and debug information, the
 # tests' variables are not tracked from instruction to instruction (a third
 # of a test's compile time; a debugger still has their lines and types).
-function(quenzal_test_pch target)
+function(quenzal_test_options target)
   if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
     target_compile_options(${target} PRIVATE $<$<CONFIG:RelWithDebInfo>:-fno-var-tracking>)
   endif()

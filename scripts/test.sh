@@ -107,8 +107,8 @@ finish_build() {
     [ "$rc" = 0 ]
 }
 
-# run_tests dir label: the stage's tests, its line in the summary.
-# CTEST_ARGS (e.g. a label to run) narrows them.
+# run_tests dir label built: the stage's tests (when built is 1), its line in
+# the summary. CTEST_ARGS (e.g. a label to run) narrows them.
 run_tests() {
     local dir="$1" label="$2" built="$3"
     local t0=$SECONDS log="$dir/ctest.log" rc=1 line=""
